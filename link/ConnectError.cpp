@@ -1,0 +1,54 @@
+#include "link/ConnectError.h"
+
+namespace vorlin {
+
+std::optional<int> PortNumberFromText(const QString &text) {
+    QString rest = text;
+    rest.remove(QStringLiteral("Com"), Qt::CaseSensitive);
+    bool ok = false;
+    const int number = rest.trimmed().toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return number;
+}
+
+QString NotAPortMessage(const QString &text) {
+    return QStringLiteral("“%1”不是串口名称。请从列表中选择串口，或输入如 Com3 的串口名称。")
+        .arg(text);
+}
+
+QString OpenFailureMessage(const QString &portText, OpenFailure failure,
+                           const QString &systemText) {
+    switch (failure) {
+    case OpenFailure::NoSuchPort:
+        return QStringLiteral("找不到串口 %1。请检查键盘是否已插好，或从列表中选择其他串口。")
+            .arg(portText);
+    case OpenFailure::PermissionDenied:
+#ifdef Q_OS_LINUX
+        return QStringLiteral("没有权限打开串口 %1。\n\n请把当前用户加入 dialout 组：\n"
+                              "    sudo usermod -aG dialout $USER\n"
+                              "然后注销并重新登录，再连接。")
+            .arg(portText);
+#else
+        return QStringLiteral("没有权限打开串口 %1。").arg(portText);
+#endif
+    case OpenFailure::Busy:
+        return QStringLiteral("串口 %1 正被其他程序占用。请关闭使用该串口的程序后再连接。")
+            .arg(portText);
+    case OpenFailure::None:
+    case OpenFailure::Other:
+        break;
+    }
+    return QStringLiteral("无法打开串口 %1：%2").arg(portText, systemText);
+}
+
+QString ConnectionLostMessage(const QString &portText, const QString &systemText) {
+    return QStringLiteral("与串口 %1 的连接已断开（%2）。串口已关闭，请检查键盘后重新连接。")
+        .arg(portText, systemText);
+}
+
+QString WriteFailedMessage(const QString &portText, const QString &systemText) {
+    return QStringLiteral("向串口 %1 发送数据失败：%2").arg(portText, systemText);
+}
+
+} // namespace vorlin

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "link/SerialPort.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace vorlin {
+
+// The port number in the port box's text: every "Com" removed (exact case), the rest read as a
+// whole number. None when the rest is not a number ("abc", "" or "Combo1").
+std::optional<int> PortNumberFromText(const QString &text);
+
+// What the user is told when a port cannot be opened, in the window's language.
+QString NotAPortMessage(const QString &text);
+QString OpenFailureMessage(const QString &portText, OpenFailure failure, const QString &systemText);
+QString ConnectionLostMessage(const QString &portText, const QString &systemText);
+QString WriteFailedMessage(const QString &portText, const QString &systemText);
+
+} // namespace vorlin

@@ -1,0 +1,248 @@
+#include "link/ConnectError.h"
+#include "link/PortDirectory.h"
+#include "link/SerialPort.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace vorlin;
+
+Q_DECLARE_METATYPE(QList<vorlin::SystemPort>)
+Q_DECLARE_METATYPE(QList<vorlin::VirtualPort>)
+
+namespace {
+
+// A pseudo-terminal whose master end plays the far side of the line.
+struct Pty {
+    int master = -1;
+    QString slavePath;
+    Pty() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            return;
+        termios attributes{};
+        ::tcgetattr(master, &attributes);
+        ::cfmakeraw(&attributes);
+        ::tcsetattr(master, TCSANOW, &attributes);
+        slavePath = QString::fromLocal8Bit(::ptsname(master));
+    }
+    ~Pty() { Close(); }
+    void Close() {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    QByteArray ReadAvailable() const {
+        QByteArray data;
+        char chunk[256];
+        ssize_t n;
+        while ((n = ::read(master, chunk, sizeof chunk)) > 0)
+            data.append(chunk, n);
+        return data;
+    }
+};
+
+// A directory that lists exactly the ports a test gives it.
+class FixedDirectory : public PortDirectory {
+public:
+    explicit FixedDirectory(QList<SystemPort> ports) : ports(std::move(ports)) {}
+
+protected:
+    QList<SystemPort> SystemPorts() const override { return ports; }
+    QList<VirtualPort> VirtualPorts() const override { return {}; }
+
+private:
+    QList<SystemPort> ports;
+};
+
+QStringList Paths(const QList<PortEntry> &entries) {
+    QStringList paths;
+    for (const PortEntry &entry : entries)
+        paths.append(QString::number(entry.number) + u'=' + entry.devicePath);
+    return paths;
+}
+
+} // namespace
+
+class TestSerialLink : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void numbering_data() {
+        QTest::addColumn<QList<SystemPort>>("system");
+        QTest::addColumn<QList<VirtualPort>>("virtuals");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("nothing") << QList<SystemPort>{} << QList<VirtualPort>{} << QStringList{};
+        QTest::newRow("usb first, by path, then the rest")
+            << QList<SystemPort>{{"/dev/ttyS0", "", false},
+                                 {"/dev/ttyUSB1", "", true},
+                                 {"/dev/ttyACM0", "", true},
+                                 {"/dev/ttyAMA0", "", false}}
+            << QList<VirtualPort>{}
+            << QStringList{"1=/dev/ttyACM0", "2=/dev/ttyUSB1", "3=/dev/ttyAMA0", "4=/dev/ttyS0"};
+        QTest::newRow("simulated pads between usb and the rest, by name")
+            << QList<SystemPort>{{"/dev/ttyS1", "", false}, {"/dev/ttyACM0", "", true}}
+            << QList<VirtualPort>{{"zeta", "/dev/pts/4"}, {"alpha", "/dev/pts/9"}}
+            << QStringList{"1=/dev/ttyACM0", "2=/dev/pts/9", "3=/dev/pts/4", "4=/dev/ttyS1"};
+        QTest::newRow("only simulated")
+            << QList<SystemPort>{} << QList<VirtualPort>{{"simulated-pad", "/dev/pts/3"}}
+            << QStringList{"1=/dev/pts/3"};
+    }
+    void numbering() {
+        QFETCH(QList<SystemPort>, system);
+        QFETCH(QList<VirtualPort>, virtuals);
+        QFETCH(QStringList, expected);
+        QCOMPARE(Paths(NumberPorts(system, virtuals)), expected);
+    }
+
+    void virtualPortsFolder() {
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        QCOMPARE(VirtualPortsFolder(), runtime.path() + "/vorlin-pad");
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(VirtualPortsFolder(), QStringLiteral("/tmp/vorlin-pad-%1").arg(::getuid()));
+    }
+
+    void announcedPadsAreListedAndStaleLinksAreNot() {
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        QDir().mkpath(VirtualPortsFolder());
+        Pty pty;
+        QVERIFY(!pty.slavePath.isEmpty());
+        QVERIFY(QFile::link(pty.slavePath, VirtualPortsFolder() + "/bench-pad"));
+        QVERIFY(QFile::link("/dev/pts/does-not-exist", VirtualPortsFolder() + "/gone-pad"));
+        QFile plain(VirtualPortsFolder() + "/notes.txt");
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+
+        const QList<PortEntry> entries = PortDirectory().List();
+        QStringList virtualPaths;
+        for (const PortEntry &entry : entries)
+            if (entry.devicePath.startsWith("/dev/pts/"))
+                virtualPaths.append(entry.devicePath);
+        QCOMPARE(virtualPaths, QStringList{pty.slavePath});
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+
+    void portNumberFromText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("number"); // -1: not a port number
+        QTest::newRow("Com7") << "Com7" << 7;
+        QTest::newRow("bare 7") << "7" << 7;
+        QTest::newRow("Com12") << "Com12" << 12;
+        QTest::newRow("Com99") << "Com99" << 99;
+        QTest::newRow("abc") << "abc" << -1;
+        QTest::newRow("initial text") << "Combo1" << -1;
+        QTest::newRow("upper case keeps its letters") << "COM3" << -1;
+        QTest::newRow("lower case keeps its letters") << "com3" << -1;
+        QTest::newRow("Com alone") << "Com" << -1;
+        QTest::newRow("every Com removed") << "ComCom5" << 5;
+    }
+    void portNumberFromText() {
+        QFETCH(QString, text);
+        QFETCH(int, number);
+        const std::optional<int> parsed = PortNumberFromText(text);
+        QCOMPARE(parsed.value_or(-1), number);
+    }
+
+    void classifyOpenFailure_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("denied");
+        QTest::addColumn<int>("failure");
+        QTest::newRow("not found") << int(QSerialPort::DeviceNotFoundError) << false << false
+                                   << int(OpenFailure::NoSuchPort);
+        QTest::newRow("no rights") << int(QSerialPort::PermissionError) << true << true
+                                   << int(OpenFailure::PermissionDenied);
+        QTest::newRow("locked by another program")
+            << int(QSerialPort::PermissionError) << true << false << int(OpenFailure::Busy);
+        QTest::newRow("vanished while opening")
+            << int(QSerialPort::PermissionError) << false << false << int(OpenFailure::NoSuchPort);
+        QTest::newRow("other") << int(QSerialPort::UnknownError) << true << false
+                               << int(OpenFailure::Other);
+    }
+    void classifyOpenFailure() {
+        QFETCH(int, error);
+        QFETCH(bool, exists);
+        QFETCH(bool, denied);
+        QFETCH(int, failure);
+        QCOMPARE(int(ClassifyOpenFailure(QSerialPort::SerialPortError(error), exists, denied)),
+                 failure);
+    }
+
+    void messagesNameThePortAndTheRemedy() {
+        QVERIFY(OpenFailureMessage("Com3", OpenFailure::PermissionDenied, "x").contains("dialout"));
+        QVERIFY(OpenFailureMessage("Com3", OpenFailure::Busy, "x").contains("Com3"));
+        QVERIFY(OpenFailureMessage("Com99", OpenFailure::NoSuchPort, "x").contains("Com99"));
+        QVERIFY(
+            OpenFailureMessage("Com3", OpenFailure::Other, "Broken pipe").contains("Broken pipe"));
+        QVERIFY(NotAPortMessage("abc").contains("abc"));
+    }
+
+    void openWriteReadAndBusy() {
+        Pty pty;
+        FixedDirectory *directory = new FixedDirectory({{pty.slavePath, "pty", true}});
+        SerialPort serial{std::unique_ptr<PortDirectory>(directory)};
+        serial.SetCommPort(2);
+        QVERIFY(!serial.SetPortOpen(true));
+        QCOMPARE(serial.LastOpenFailure(), OpenFailure::NoSuchPort);
+
+        serial.SetCommPort(1);
+        QVERIFY(serial.SetPortOpen(true));
+        QVERIFY(serial.PortOpen());
+        QVERIFY(serial.SetSettings("115200,N,8,1"));
+        QVERIFY(!serial.SetSettings("115200,Q,8,1"));
+
+        SerialPort second{
+            std::make_unique<FixedDirectory>(QList<SystemPort>{{pty.slavePath, "", true}})};
+        second.SetCommPort(1);
+        QVERIFY(!second.SetPortOpen(true));
+        QCOMPARE(second.LastOpenFailure(), OpenFailure::Busy);
+
+        QVERIFY(serial.Output("getsettings"));
+        QByteArray sent;
+        QTRY_COMPARE((sent += pty.ReadAvailable()), QByteArray("getsettings"));
+
+        QSignalSpy comm(&serial, &SerialPort::OnComm);
+        QCOMPARE(::write(pty.master, "done", 4), 4);
+        QVERIFY(comm.wait());
+        serial.SetInputLen(1);
+        QByteArray received;
+        QTRY_VERIFY((received += serial.Input()).size() >= 4);
+        QCOMPARE(received, QByteArray("done"));
+        QVERIFY(serial.Input().isEmpty());
+
+        QVERIFY(serial.SetPortOpen(false));
+        QVERIFY(!serial.PortOpen());
+        QVERIFY(serial.SetPortOpen(false));
+        QVERIFY(!serial.Output("getsettings"));
+    }
+
+    void farEndGoneClosesThePortOnce() {
+        auto pty = std::make_unique<Pty>();
+        SerialPort serial{
+            std::make_unique<FixedDirectory>(QList<SystemPort>{{pty->slavePath, "", true}})};
+        serial.SetCommPort(1);
+        QVERIFY(serial.SetPortOpen(true));
+        QSignalSpy lost(&serial, &SerialPort::ConnectionLost);
+        QSignalSpy comm(&serial, &SerialPort::OnComm);
+        pty.reset();
+        QVERIFY(lost.wait());
+        QVERIFY(!serial.PortOpen());
+        // The notifier must not keep firing once the port is closed.
+        QTest::qWait(50);
+        QCOMPARE(lost.size(), 1);
+        QVERIFY(comm.size() <= 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSerialLink)
+#include "tst_SerialLink.moc"
