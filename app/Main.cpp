@@ -1,0 +1,386 @@
+#include "app/Main.h"
+
+#include "app/AppIcon.h"
+#include "app/KeyButtonTable.h"
+#include "app/LayerTabs.h"
+#include "app/Twips.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+
+using vorlin::Twips;
+using vorlin::TwipsRect;
+
+namespace {
+
+// Fonts. Arial's Chinese fallback is named so the window looks the same in every locale.
+constexpr int kPointSize = 9;
+const QString kCjkFallback = QStringLiteral("Noto Sans CJK SC");
+const QString kKaiFace = QStringLiteral("AR PL UKai CN");
+
+// Slot grid of a layer page, in twips from the tab control's corner.
+constexpr int kColumnStep = 4800;
+constexpr int kSlotRowStep = 660;
+constexpr int kSlotsPerColumn = 5;
+constexpr QPoint kLabelOffset{240, 730};
+constexpr QPoint kValueOffset{1240, 720};
+constexpr QPoint kBackspaceOffset{4540, 700};
+constexpr int kLabelWidth = 1000;
+constexpr int kValueWidth = 3300;
+constexpr int kValueHeight = 375;
+constexpr int kLabelHeight = 255;
+constexpr int kBackspaceSize = 375;
+constexpr int kCheckSize = 255;
+// The enable row takes the place after slot 13 in the last column.
+constexpr int kEnableColumn = 2;
+constexpr int kEnableRow = 4;
+constexpr int kEnableLabelIndex = Main::kSlotCount;
+
+const std::array<QString, Main::kSlotCount> kSlotCaptions = {
+    QStringLiteral("旋钮1加："), QStringLiteral("旋钮1减："),   QStringLiteral("旋钮2加："),
+    QStringLiteral("旋钮2减："), QStringLiteral("按键1："),     QStringLiteral("按键2："),
+    QStringLiteral("按键3："),   QStringLiteral("按键4："),     QStringLiteral("按键5："),
+    QStringLiteral("按键6："),   QStringLiteral("按键7："),     QStringLiteral("按键8："),
+    QStringLiteral("按键9："),   QStringLiteral("旋钮1按下："),
+};
+
+constexpr std::array kLabelArrays = {&Main::LabelGroup1, &Main::LabelGroup2, &Main::LabelGroup3,
+                                     &Main::LabelGroup4};
+constexpr std::array kValueArrays = {&Main::group1value, &Main::group2value, &Main::group3value,
+                                     &Main::group4value};
+constexpr std::array kBackspaceArrays = {&Main::group1valuebackspace, &Main::group2valuebackspace,
+                                         &Main::group3valuebackspace, &Main::group4valuebackspace};
+constexpr std::array kChecks = {&Main::group1check, &Main::group2check, &Main::group3check,
+                                &Main::group4check};
+
+void RegisterFontSubstitutions() {
+    QFont::insertSubstitutions(QStringLiteral("楷体"), {kKaiFace});
+    QFont::insertSubstitutions(QStringLiteral("KaiTi"), {kKaiFace});
+}
+
+QFont ControlFont(const QString &family = QStringLiteral("Arial")) {
+    QFont font(family, kPointSize);
+    font.setFamilies({family, kCjkFallback});
+    return font;
+}
+
+QFont WindowFont() {
+    QFont font(QStringLiteral("楷体"), kPointSize);
+    font.setFamilies({QStringLiteral("楷体"), QStringLiteral("KaiTi"), kKaiFace});
+    return font;
+}
+
+void SetBackground(QWidget *control, QPalette::ColorRole role, const QColor &colour) {
+    QPalette palette = control->palette();
+    palette.setColor(role, colour);
+    control->setPalette(palette);
+    if (role == QPalette::Window)
+        control->setAutoFillBackground(true);
+}
+
+QString ElementName(const char *array, int index) {
+    return QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index);
+}
+
+// A control on `parent` with its name, caption, font and, when given, its place in twips.
+template <class Control>
+Control *Create(QWidget *parent, const QString &name, const QString &caption,
+                const QRect &twips = {}, const QFont &font = ControlFont()) {
+    auto *control = new Control(parent);
+    control->setObjectName(name);
+    if constexpr (requires { control->setText(caption); })
+        control->setText(caption);
+    else if constexpr (requires { control->setTitle(caption); })
+        control->setTitle(caption);
+    control->setFont(font);
+    if (twips.isValid())
+        control->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return control;
+}
+
+QLabel *CreateLabel(QWidget *parent, const QString &name, const QString &caption,
+                    const QRect &twips = {}) {
+    auto *label = Create<QLabel>(parent, name, caption, twips);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+} // namespace
+
+Main::Main(QWidget *parent) : QWidget(parent) {
+    RegisterFontSubstitutions();
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("Vorlin快捷键鼠设置 v1.0.1"));
+    setFixedSize(vorlin::TwipsSize(15240, 9135));
+    setFont(WindowFont());
+    setWindowIcon(vorlin::AppIcon());
+
+    CreateTopRow();
+    CreateLayerPages();
+    CreateKeyboard();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    pageOffset = NewTab1->PageOffset();
+    Load();
+}
+
+Main::~Main() = default;
+
+QString Main::KeyTag(int index) const {
+    return SetKey.at(index)->property("Tag").toString();
+}
+
+std::array<QLabel *, Main::kSlotCount + 1> &Main::LayerLabels(int layer) {
+    return this->*kLabelArrays.at(layer - 1);
+}
+
+vorlin::SlotBoxes &Main::LayerValues(int layer) {
+    return this->*kValueArrays.at(layer - 1);
+}
+
+std::array<QPushButton *, Main::kSlotCount> &Main::LayerBackspaces(int layer) {
+    return this->*kBackspaceArrays.at(layer - 1);
+}
+
+QCheckBox *&Main::LayerCheck(int layer) {
+    return this->*kChecks.at(layer - 1);
+}
+
+vorlin::AllSlotBoxes Main::AllValues() const {
+    return {group1value, group2value, group3value, group4value};
+}
+
+void Main::CreateTopRow() {
+    SelectPort = CreateLabel(this, QStringLiteral("SelectPort"), QStringLiteral("选择串口:"),
+                             {360, 240, 975, 255});
+    Combo1 = Create<QComboBox>(this, QStringLiteral("Combo1"), {}, {1440, 240, 1095, 345});
+    Combo1->setEditable(true);
+    Combo1->setEditText(QStringLiteral("Combo1"));
+    Command1 = Create<QPushButton>(this, QStringLiteral("Command1"), QStringLiteral("连接"),
+                                   {2760, 120, 975, 495});
+    Command2 = Create<QPushButton>(this, QStringLiteral("Command2"), QStringLiteral("断开"),
+                                   {3960, 120, 975, 495});
+    GetSn = Create<QPushButton>(this, QStringLiteral("GetSn"), QStringLiteral("读取设置"),
+                                {5160, 120, 975, 495});
+    sendsettings = Create<QPushButton>(this, QStringLiteral("sendsettings"),
+                                       QStringLiteral("写入层设置"), {6360, 120, 1215, 495});
+    Label1 = CreateLabel(this, QStringLiteral("Label1"), QStringLiteral("RGB灯效:"),
+                         {7920, 240, 855, 255});
+    Check1 = Create<QCheckBox>(this, QStringLiteral("Check1"), QStringLiteral("开"),
+                               {8880, 160, 495, 375}, ControlFont(QStringLiteral("Arial Narrow")));
+    Label2 = CreateLabel(this, QStringLiteral("Label2"),
+                         QStringLiteral("（点击即可设置，但重新上电后才会生效）"),
+                         {9360, 240, 3615, 255});
+    Label3 = CreateLabel(this, QStringLiteral("Label3"), QStringLiteral("下位机版本："),
+                         {12960, 240, 1095, 255});
+    Labelversion = CreateLabel(this, QStringLiteral("Labelversion"), {}, {14160, 240, 855, 255});
+}
+
+void Main::CreateLayerPages() {
+    NewTab1 = new vorlin::LayerTabs(this);
+    NewTab1->setObjectName(QStringLiteral("NewTab1"));
+    NewTab1->setFont(ControlFont());
+    NewTab1->setGeometry(TwipsRect(180, 720, 14895, 3975));
+    // Flat tabs, the selected one white.
+    NewTab1->tabBar()->setStyleSheet(
+        QStringLiteral("QTabBar::tab { background: palette(button); border: 1px solid palette(mid);"
+                       " border-bottom: none; padding: 3px 10px; margin-right: -1px; }"
+                       "QTabBar::tab:selected { background: white; }"
+                       "QTabBar::tab:!selected { margin-top: 2px; }"));
+
+    const QColor white(Qt::white);
+    for (int layer = 1; layer <= kLayerCount; ++layer) {
+        auto *page = new QWidget(NewTab1);
+        page->setObjectName(QStringLiteral("page%1").arg(layer));
+        NewTab1->addTab(page, QStringLiteral("层%1").arg(layer));
+
+        const QByteArray stem = QByteArray::number(layer);
+        const QByteArray labelName = "LabelGroup" + stem;
+        const QByteArray valueName = "group" + stem + "value";
+        const QByteArray backspaceName = "group" + stem + "valuebackspace";
+        auto &labels = LayerLabels(layer);
+        auto &values = LayerValues(layer);
+        auto &backspaces = LayerBackspaces(layer);
+        for (int i = 0; i <= kSlotCount; ++i) {
+            const QString caption =
+                i < kSlotCount ? kSlotCaptions.at(i) : QStringLiteral("启用层%1：").arg(layer);
+            labels.at(i) = CreateLabel(page, ElementName(labelName, i), caption,
+                                       {0, 0, kLabelWidth, kLabelHeight});
+            SetBackground(labels.at(i), QPalette::Window, white);
+            if (i == kSlotCount)
+                break;
+
+            QLineEdit *value = Create<QLineEdit>(page, ElementName(valueName, i), {},
+                                                 {0, 0, kValueWidth, kValueHeight});
+            // Slots are filled by the key buttons, the delete buttons and the pad's report only.
+            value->setReadOnly(true);
+            value->installEventFilter(this);
+            values.at(i) = value;
+
+            QPushButton *backspace =
+                Create<QPushButton>(page, ElementName(backspaceName, i), QStringLiteral("╳"),
+                                    {0, 0, kBackspaceSize, kBackspaceSize});
+            SetBackground(backspace, QPalette::Button, white);
+            connect(backspace, &QPushButton::clicked, this,
+                    [this, layer, i] { OnBackspaceClicked(layer, i); });
+            backspaces.at(i) = backspace;
+        }
+        QCheckBox *check = Create<QCheckBox>(page, QStringLiteral("group%1check").arg(layer), {},
+                                             {0, 0, kCheckSize, kCheckSize});
+        SetBackground(check, QPalette::Window, white);
+        LayerCheck(layer) = check;
+    }
+    NewTab1->setCurrentIndex(0);
+    connect(NewTab1, &QTabWidget::currentChanged, this, &Main::OnPageChanged);
+}
+
+void Main::CreateKeyboard() {
+    Frame1 = Create<QGroupBox>(this, QStringLiteral("Frame1"), QStringLiteral("鼠标"),
+                               {13440, 5040, 1575, 2895});
+    SetBackground(Frame1, QPalette::Window, Qt::white);
+
+    keyButtons = new QButtonGroup(this);
+    const auto rects = vorlin::KeyButtonRectsInTwips();
+    for (const vorlin::KeyButtonSpec &key : vorlin::kKeyButtons) {
+        const QString token = key.token.toString();
+        const QRect &twips = rects.at(key.index);
+        QPushButton *button =
+            Create<QPushButton>(this, ElementName("SetKey", key.index),
+                                key.caption.isEmpty() ? token : key.caption.toString(), twips);
+        button->setProperty("Tag", token);
+        keyButtons->addButton(button, key.index);
+        SetKey.at(key.index) = button;
+    }
+    connect(keyButtons, &QButtonGroup::idClicked, this, &Main::OnKeyButtonClicked);
+
+    // The mouse block stands inside the frame and is drawn over it.
+    Frame1->lower();
+    for (int index = 119; index <= 125; ++index)
+        SetKey.at(index)->raise();
+}
+
+void Main::Load() {
+    ScanPorts();
+
+    keyTable.emplace();
+    SetTwoLineCaptions();
+    SizeSlots();
+    PlaceSlotGrid();
+    PlaceEnableRows();
+}
+
+void Main::SetTwoLineCaptions() {
+    for (const vorlin::TwoLineCaption &caption : vorlin::kTwoLineCaptions) {
+        // A push button shows a line feed as a line break, a carriage return as nothing.
+        QString text = caption.top.toString();
+        text += u'\n';
+        text += caption.bottom;
+        SetKey.at(caption.index)->setText(text);
+    }
+}
+
+void Main::SizeSlots() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        for (int layer = 1; layer <= kLayerCount; ++layer) {
+            QLabel *label = LayerLabels(layer).at(i);
+            QLineEdit *value = LayerValues(layer).at(i);
+            label->resize(Twips(kLabelWidth), label->height());
+            value->resize(value->width(), Twips(kValueHeight));
+            value->resize(Twips(kValueWidth), value->height());
+        }
+    }
+}
+
+void Main::PlaceSlotGrid() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        const int column = i / kSlotsPerColumn;
+        const int row = i - kSlotsPerColumn * column;
+        const QPoint cell(kColumnStep * column, kSlotRowStep * row);
+        for (int layer = 1; layer <= kLayerCount; ++layer) {
+            const QPoint label = cell + kLabelOffset;
+            const QPoint value = cell + kValueOffset;
+            const QPoint backspace = cell + kBackspaceOffset;
+            PlaceOnPage(LayerLabels(layer).at(i), label.x(), label.y());
+            PlaceOnPage(LayerValues(layer).at(i), value.x(), value.y());
+            PlaceOnPage(LayerBackspaces(layer).at(i), backspace.x(), backspace.y());
+        }
+    }
+}
+
+void Main::PlaceEnableRows() {
+    const QPoint cell(kColumnStep * kEnableColumn, kSlotRowStep * kEnableRow);
+    const QPoint label = cell + kLabelOffset;
+    const QPoint check = cell + kValueOffset;
+    for (int layer = 1; layer <= kLayerCount; ++layer)
+        PlaceOnPage(LayerLabels(layer).at(kEnableLabelIndex), label.x(), label.y());
+    for (int layer = 1; layer <= kLayerCount; ++layer)
+        PlaceOnPage(LayerCheck(layer), check.x(), check.y());
+}
+
+void Main::PlaceOnPage(QWidget *control, int left, int top) const {
+    control->move(vorlin::TwipsPoint(left, top) - pageOffset);
+}
+
+bool Main::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::FocusIn) {
+        // Only the user's own moves choose a slot. Qt also hands the focus to a box of the page
+        // being brought to the front, which must leave the slot being edited alone.
+        switch (static_cast<QFocusEvent *>(event)->reason()) {
+        case Qt::MouseFocusReason:
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+            if (auto *box = qobject_cast<QLineEdit *>(watched))
+                OnSlotBoxFocused(box);
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Main::OnSlotBoxFocused(QLineEdit *box) {
+    for (int layer = 1; layer <= kLayerCount; ++layer) {
+        const vorlin::SlotBoxes &values = LayerValues(layer);
+        const auto found = std::find(values.begin(), values.end(), box);
+        if (found != values.end()) {
+            vorlin::FocusSlot(focusedSlot, values, layer,
+                              static_cast<int>(std::distance(values.begin(), found)));
+            return;
+        }
+    }
+}
+
+void Main::OnBackspaceClicked(int layer, int index) {
+    vorlin::ClearSlot(focusedSlot, LayerValues(layer), layer, index);
+}
+
+void Main::OnKeyButtonClicked(int index) {
+    vorlin::AppendTokenToFocusedSlot(focusedSlot, AllValues(), KeyTag(index));
+}
+
+void Main::OnPageChanged() {
+    // A box that Qt focused while bringing its page to the front is not the slot being edited;
+    // move the focus off it so that a click into it is seen as choosing it.
+    auto *box = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    if (box == nullptr || box == vorlin::FocusedBox(focusedSlot, AllValues()))
+        return;
+    for (const vorlin::SlotBoxes &values : AllValues()) {
+        if (std::find(values.begin(), values.end(), box) != values.end()) {
+            NewTab1->tabBar()->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}

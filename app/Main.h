@@ -1,0 +1,117 @@
+#pragma once
+
+#include "editor/FocusedSlot.h"
+#include "keys/KeyTable.h"
+
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+
+namespace vorlin {
+class LayerTabs;
+}
+
+// The tool's one window. Its controls keep the names by which the rest of the tool addresses
+// them, as members and as Qt object names ("group2value_13" for element 13 of group2value).
+class Main : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kLayerCount = vorlin::kLayerCount;
+    static constexpr int kSlotCount = vorlin::kSlotCount;
+    static constexpr int kKeyButtonCount = 126;
+
+    explicit Main(QWidget *parent = nullptr);
+    ~Main() override;
+
+    // The key token key button `index` appends to a slot (its "Tag").
+    QString KeyTag(int index) const;
+
+    const vorlin::FocusedSlot &FocusedSlotRecord() const { return focusedSlot; }
+
+    // The key-name table, built at start-up.
+    const vorlin::KeyTable &Keys() const { return *keyTable; }
+
+    // Controls of layer 1 to 4.
+    std::array<QLabel *, kSlotCount + 1> &LayerLabels(int layer);
+    vorlin::SlotBoxes &LayerValues(int layer);
+    std::array<QPushButton *, kSlotCount> &LayerBackspaces(int layer);
+    QCheckBox *&LayerCheck(int layer);
+    vorlin::AllSlotBoxes AllValues() const;
+
+    // Top row.
+    QLabel *SelectPort = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *GetSn = nullptr;
+    QPushButton *sendsettings = nullptr;
+    QLabel *Label1 = nullptr;
+    QCheckBox *Check1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Labelversion = nullptr;
+
+    // Layer pages "层1" to "层4"; element 14 of a label array captions the layer's check box.
+    vorlin::LayerTabs *NewTab1 = nullptr;
+    std::array<QLabel *, kSlotCount + 1> LabelGroup1{}, LabelGroup2{}, LabelGroup3{}, LabelGroup4{};
+    std::array<QLineEdit *, kSlotCount> group1value{}, group2value{}, group3value{}, group4value{};
+    std::array<QPushButton *, kSlotCount> group1valuebackspace{}, group2valuebackspace{},
+        group3valuebackspace{}, group4valuebackspace{};
+    QCheckBox *group1check = nullptr;
+    QCheckBox *group2check = nullptr;
+    QCheckBox *group3check = nullptr;
+    QCheckBox *group4check = nullptr;
+
+    // On-screen keyboard, and the frame drawn under its mouse block (buttons 119 to 125).
+    QGroupBox *Frame1 = nullptr;
+    std::array<QPushButton *, kKeyButtonCount> SetKey{};
+
+    // The receive poll; created idle.
+    QTimer *Timer1 = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CreateTopRow();
+    void CreateLayerPages();
+    void CreateKeyboard();
+
+    // Start-up, before the window is first shown.
+    void Load();
+    void ScanPorts();
+    void SetTwoLineCaptions();
+    void SizeSlots();
+    void PlaceSlotGrid();
+    void PlaceEnableRows();
+    void PlaceOnPage(QWidget *control, int left, int top) const;
+
+    void OnSlotBoxFocused(QLineEdit *box);
+    void OnBackspaceClicked(int layer, int index);
+    void OnKeyButtonClicked(int index);
+    void OnPageChanged();
+
+private:
+    // ---- Serial link ----
+    // Handlers of Command1, Command2, GetSn, sendsettings, Check1, group1check … group4check,
+    // Timer1 and the serial port, with the state they share, are declared here and defined in
+    // app/MainLink.cpp.
+
+private:
+    std::optional<vorlin::KeyTable> keyTable;
+    vorlin::FocusedSlot focusedSlot;
+    QButtonGroup *keyButtons = nullptr;
+    QPoint pageOffset;
+};

@@ -1,0 +1,38 @@
+#include "editor/ReportApplier.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+
+namespace vorlin {
+
+void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
+    if (report.reportedLayer)
+        targets.layerPages->setCurrentIndex(*report.reportedLayer);
+
+    for (int slot = 0; slot < 14; ++slot)
+        for (int layer = 0; layer < 4; ++layer)
+            targets.slotBoxes[layer][slot]->setText(report.slotTexts[layer].value(slot));
+
+    targets.rgbBox->setChecked(report.rgbOn);
+
+    if (report.fullForm) {
+        for (QLabel *label : targets.layerEnableLabels)
+            label->setVisible(true);
+        for (int layer = 0; layer < 4; ++layer) {
+            targets.layerEnableBoxes[layer]->setVisible(true);
+            targets.layerEnableBoxes[layer]->setChecked(report.layerEnabled[layer]);
+        }
+        targets.versionLabel->setText(report.firmwareVersion);
+    } else {
+        // An older pad reports no layer switches: hide them rather than show a guess.
+        for (QLabel *label : targets.layerEnableLabels)
+            label->setVisible(false);
+        for (QCheckBox *box : targets.layerEnableBoxes)
+            box->setVisible(false);
+        targets.versionLabel->setText(report.firmwareVersion);
+    }
+}
+
+} // namespace vorlin

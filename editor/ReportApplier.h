@@ -1,0 +1,30 @@
+#pragma once
+
+#include "protocol/SettingsReport.h"
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QTabWidget;
+
+namespace vorlin {
+
+// The controls a settings report writes to.
+struct ReportTargets {
+    QTabWidget *layerPages = nullptr;
+    std::array<std::array<QLineEdit *, 14>, 4> slotBoxes{};
+    QCheckBox *rgbBox = nullptr;
+    std::array<QCheckBox *, 4> layerEnableBoxes{};
+    std::array<QLabel *, 4> layerEnableLabels{};
+    QLabel *versionLabel = nullptr;
+};
+
+// Loads a decoded report into the window: the reported layer's page to the front, all 56 slot
+// texts, the RGB box and (full form) the layer-enable boxes set to exactly what the pad reports,
+// the enable rows shown or hidden by the report's form, and the firmware version.
+// Setting the boxes sends nothing: the pad already holds what they show.
+void ApplyReport(const SettingsReport &report, const ReportTargets &targets);
+
+} // namespace vorlin
