@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -59,6 +60,13 @@ bool PseudoTerminal::Open(QString *error) {
     }
     Close();
     return false;
+}
+
+int PseudoTerminal::UnreadBytes() const {
+    int count = 0;
+    if (slaveFd < 0 || ::ioctl(slaveFd, TIOCINQ, &count) != 0)
+        return 0;
+    return count;
 }
 
 void PseudoTerminal::Close() {

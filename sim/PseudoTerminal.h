@@ -23,6 +23,8 @@ public:
     int MasterFd() const { return masterFd; }
     // The device the tool opens, for example /dev/pts/3.
     const QString &SlavePath() const { return slavePath; }
+    // Bytes written by the pad that the tool has not read yet.
+    int UnreadBytes() const;
 
 private:
     int masterFd = -1;

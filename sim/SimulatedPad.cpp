@@ -20,6 +20,10 @@ constexpr qint64 kMaxPacedChunk = 16;
 constexpr int kPaceTickMs = 1;
 // Reading pauses this long if the master ever reports a hang-up, so that it cannot spin.
 constexpr int kReadRetryMs = 100;
+// While hanging up, how often to look whether the tool has read the last answer, and how long
+// to wait for it at most.
+constexpr int kHangUpCheckMs = 10;
+constexpr qint64 kHangUpPatienceMs = 2000;
 // Longest stretch of a message shown in the log.
 constexpr qsizetype kLogLimit = 240;
 
@@ -45,6 +49,8 @@ SimulatedPad::SimulatedPad(PadOptions options, QObject *parent)
     sendTimer.setSingleShot(true);
     sendTimer.setTimerType(Qt::PreciseTimer);
     connect(&sendTimer, &QTimer::timeout, this, &SimulatedPad::SendAnswers);
+    hangUpTimer.setInterval(kHangUpCheckMs);
+    connect(&hangUpTimer, &QTimer::timeout, this, &SimulatedPad::CloseLine);
     readRetryTimer.setSingleShot(true);
     connect(&readRetryTimer, &QTimer::timeout, this, [this] {
         if (readNotifier)
@@ -105,12 +111,12 @@ bool SimulatedPad::Start(QString *error) {
 void SimulatedPad::ReadLine() {
     ++wakeups;
     char buffer[4096];
-    while (line.IsOpen()) {
+    while (Listening()) {
         const ssize_t count = ::read(line.MasterFd(), buffer, sizeof buffer);
         if (count > 0) {
             for (const WireMessage &message : framer.Feed(QByteArray(buffer, count))) {
                 Handle(message);
-                if (!line.IsOpen())
+                if (!Listening())
                     return;
             }
             continue;
@@ -201,7 +207,7 @@ void SimulatedPad::QueueAnswer(const QByteArray &answer, bool hangUpAfter) {
 
 void SimulatedPad::SendAnswers() {
     sendTimer.stop();
-    while (!outgoing.isEmpty() && line.IsOpen()) {
+    while (!outgoing.isEmpty() && Listening()) {
         const PendingAnswer &head = outgoing.front();
         const qint64 now = clock.elapsed();
         if (head.dueMs > now) {
@@ -260,10 +266,25 @@ void SimulatedPad::SendAnswers() {
 }
 
 void SimulatedPad::HangUp() {
-    Log(QStringLiteral("hanging up the line as asked"));
+    // Closing the master discards what the tool has not read yet, so first let it read the last
+    // answer. Nothing more is read or sent meanwhile.
     outgoing.clear();
     sendTimer.stop();
     readRetryTimer.stop();
+    readNotifier->setEnabled(false);
+    writeNotifier->setEnabled(false);
+    hangUpStartMs = clock.elapsed();
+    hangUpTimer.start();
+}
+
+void SimulatedPad::CloseLine() {
+    // Bytes just written may still be on their way into the tool's queue: give them a moment.
+    const qint64 waited = clock.elapsed() - hangUpStartMs;
+    const bool drained = waited >= 2 * kHangUpCheckMs && line.UnreadBytes() == 0;
+    if (!drained && waited < kHangUpPatienceMs)
+        return;
+    hangUpTimer.stop();
+    Log(QStringLiteral("hanging up the line as asked"));
     // The notifiers may be the ones calling: let them go once they have returned.
     for (QSocketNotifier *notifier : {readNotifier, writeNotifier}) {
         notifier->setEnabled(false);

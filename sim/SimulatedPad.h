@@ -68,6 +68,8 @@ private:
         bool hangUpAfter = false;
     };
 
+    // False from the moment the pad starts hanging up.
+    bool Listening() const { return line.IsOpen() && hangUpStartMs < 0; }
     void ReadLine();
     void Handle(const WireMessage &message);
     void ApplySwitch(const QByteArray &command);
@@ -75,6 +77,7 @@ private:
     void QueueAnswer(const QByteArray &answer, bool hangUpAfter);
     void SendAnswers();
     void HangUp();
+    void CloseLine();
     void RemoveLink();
     void Log(const QString &text) const;
     void LogTraffic(const char *direction, const QByteArray &bytes) const;
@@ -90,6 +93,10 @@ private:
     QTimer sendTimer;
     // Turns reading back on after the line reported a hang-up it should not have.
     QTimer readRetryTimer;
+    // Holds a hang-up back until the tool has read the last answer, as it would have received
+    // it from a real pad before the pad was unplugged.
+    QTimer hangUpTimer;
+    qint64 hangUpStartMs = -1;
     QElapsedTimer clock;
 
     QList<PendingAnswer> outgoing;
