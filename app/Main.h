@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/LayerTabs.h"
 #include "editor/FocusedSlot.h"
 #include "keys/KeyTable.h"
 
@@ -15,12 +16,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTabWidget;
 class QTimer;
-
-namespace vorlin {
-class LayerTabs;
-}
 
 // The tool's one window. Its controls keep the names by which the rest of the tool addresses
 // them, as members and as Qt object names ("group2value_13" for element 13 of group2value).

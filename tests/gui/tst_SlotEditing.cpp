@@ -1,0 +1,186 @@
+#include "GuiHelpers.h"
+
+#include <QApplication>
+
+using namespace vorlin::test;
+
+class TestSlotEditing : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Main> main;
+
+    QLineEdit *Box(int layer, int slot) { return main->LayerValues(layer).at(slot); }
+
+    void Key(const QString &token) {
+        QPushButton *button = KeyButtonWithToken(*main, token);
+        QVERIFY2(button, qPrintable(token));
+        Click(button);
+    }
+
+    static QColor Background(QLineEdit *box) { return box->palette().color(QPalette::Base); }
+    static QColor Highlight() { return QApplication::palette().color(QPalette::Highlight); }
+    static QColor Plain() { return QApplication::palette().color(QPalette::Base); }
+
+    void VerifyRecord(const QString &array, int index) {
+        QCOMPARE(main->FocusedSlotRecord().focusedSlotArray, array);
+        QCOMPARE(int(main->FocusedSlotRecord().focusedSlotIndex), index);
+    }
+
+private Q_SLOTS:
+    void init() {
+        main = std::make_unique<Main>();
+        QVERIFY(ShowActive(*main));
+        EnableEditing(*main);
+    }
+    void cleanup() { main.reset(); }
+
+    void coloursDiffer() { QVERIFY(Highlight() != Plain()); }
+
+    void nothingBeforeAnySlotWasFocused() {
+        VerifyRecord(QString(), 0);
+        Key("a");
+        Key("L_CTRL");
+        Key("单击");
+        for (int layer = 1; layer <= 4; ++layer) {
+            for (QLineEdit *box : main->LayerValues(layer)) {
+                QVERIFY(box->text().isEmpty());
+                QCOMPARE(Background(box), Plain());
+            }
+        }
+        VerifyRecord(QString(), 0);
+    }
+
+    void clickingASlotFocusesAndHighlightsIt() {
+        Click(Box(1, 4));
+        VerifyRecord("group1value", 4);
+        QCOMPARE(Background(Box(1, 4)), Highlight());
+        Click(Box(1, 11));
+        VerifyRecord("group1value", 11);
+        QCOMPARE(Background(Box(1, 11)), Highlight());
+        QCOMPARE(Background(Box(1, 4)), Plain());
+    }
+
+    void fourTokensWithoutRepeats() {
+        Click(Box(1, 4));
+        Key("L_CTRL");
+        Key("L_SHIFT");
+        Key("a");
+        QCOMPARE(Box(1, 4)->text(), QStringLiteral("L_CTRL + L_SHIFT + a"));
+        Key("L_CTRL");
+        QCOMPARE(Box(1, 4)->text(), QStringLiteral("L_CTRL + L_SHIFT + a"));
+        Key("1");
+        QCOMPARE(Box(1, 4)->text(), QStringLiteral("L_CTRL + L_SHIFT + a + 1"));
+        Key("KP_1");
+        Key("F5");
+        QCOMPARE(Box(1, 4)->text(), QStringLiteral("L_CTRL + L_SHIFT + a + 1"));
+        // Key buttons leave the record and the highlight alone.
+        VerifyRecord("group1value", 4);
+        QCOMPARE(Background(Box(1, 4)), Highlight());
+    }
+
+    void tokensAreComparedWhole() {
+        Click(Box(1, 0));
+        Key("F10");
+        Key("F1");
+        QCOMPARE(Box(1, 0)->text(), QStringLiteral("F10 + F1"));
+        Click(Box(1, 1));
+        Key("浏览器后退");
+        Key("后退");
+        Key("KEY_MENU");
+        QCOMPARE(Box(1, 1)->text(), QStringLiteral("浏览器后退 + 后退 + KEY_MENU"));
+    }
+
+    void deleteClearsHighlightsAndKeepsOtherLayers() {
+        Click(Box(1, 2));
+        ShowPage(*main, 2);
+        Click(Box(2, 7));
+        Key("a");
+        Key("b");
+        Click(Box(2, 5));
+        QCOMPARE(Background(Box(2, 5)), Highlight());
+        QPushButton *del = main->group2valuebackspace.at(7);
+        Click(del);
+        QVERIFY(Box(2, 7)->text().isEmpty());
+        VerifyRecord("group2value", 7);
+        QCOMPARE(Background(Box(2, 7)), Highlight());
+        for (int slot = 0; slot < 14; ++slot) {
+            if (slot != 7)
+                QCOMPARE(Background(Box(2, slot)), Plain());
+        }
+        QCOMPARE(Background(Box(1, 2)), Highlight());
+        QCOMPARE(QApplication::focusWidget(), del);
+        Key("c");
+        QCOMPARE(Box(2, 7)->text(), QStringLiteral("c"));
+    }
+
+    void deleteWithoutEarlierFocus() {
+        ShowPage(*main, 3);
+        Click(main->group3valuebackspace.at(13));
+        VerifyRecord("group3value", 13);
+        Key("单击");
+        QCOMPARE(Box(3, 13)->text(), QStringLiteral("单击"));
+    }
+
+    void pageChangeKeepsTheFocusedSlot() {
+        Click(Box(1, 3));
+        ShowPage(*main, 2);
+        QCOMPARE(main->NewTab1->currentIndex(), 1);
+        Key("b");
+        QCOMPARE(Box(1, 3)->text(), QStringLiteral("b"));
+        for (QLineEdit *box : main->group2value)
+            QVERIFY(box->text().isEmpty());
+        VerifyRecord("group1value", 3);
+        QCOMPARE(Background(Box(1, 3)), Highlight());
+        // Any box of the page now shown can still be chosen with one click.
+        for (int slot : {0, 1, 13}) {
+            Click(Box(2, slot));
+            VerifyRecord("group2value", slot);
+        }
+        ShowPage(*main, 1);
+        VerifyRecord("group2value", 13);
+        Key("c");
+        QCOMPARE(Box(2, 13)->text(), QStringLiteral("c"));
+        QCOMPARE(Box(1, 3)->text(), QStringLiteral("b"));
+    }
+
+    void firstClickOnTheNewPageChoosesASlot() {
+        // Bringing a page to the front may hand the input focus to one of its boxes; that box
+        // must still take the slot on the very next click.
+        for (int slot : {0, 5, 13}) {
+            ShowPage(*main, 1);
+            Click(Box(1, 3));
+            ShowPage(*main, 2);
+            VerifyRecord("group1value", 3);
+            Click(Box(2, slot));
+            VerifyRecord("group2value", slot);
+            QCOMPARE(Background(Box(2, slot)), Highlight());
+        }
+    }
+
+    void backgroundClickBetweenKeys() {
+        Click(Box(1, 6));
+        Key("x");
+        QVERIFY(main->childAt(3, 3) == nullptr);
+        QTest::mouseClick(main.get(), Qt::LeftButton, {}, QPoint(3, 3));
+        Key("y");
+        QCOMPARE(Box(1, 6)->text(), QStringLiteral("x + y"));
+        VerifyRecord("group1value", 6);
+        QCOMPARE(Background(Box(1, 6)), Highlight());
+    }
+
+    void slotBoxesIgnoreTyping() {
+        Click(Box(1, 9));
+        Key("a");
+        QCOMPARE(QApplication::focusWidget(), KeyButtonWithToken(*main, "a"));
+        Click(Box(1, 9));
+        QCOMPARE(QApplication::focusWidget(), Box(1, 9));
+        QTest::keyClicks(Box(1, 9), "zz");
+        QTest::keyClick(Box(1, 9), Qt::Key_Backspace);
+        QTest::keyClick(Box(1, 9), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(Box(1, 9)->text(), QStringLiteral("a"));
+    }
+};
+
+QTEST_MAIN(TestSlotEditing)
+#include "tst_SlotEditing.moc"
