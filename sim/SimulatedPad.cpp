@@ -3,6 +3,7 @@
 #include "sim/VirtualPorts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTime>
 
@@ -23,6 +24,9 @@ constexpr int kReadRetryMs = 100;
 // While hanging up, how often to look whether the tool has read the last answer, and how long
 // to wait for it at most.
 constexpr int kHangUpCheckMs = 10;
+// Bytes written to the master reach the tool's queue a little later; a loaded machine may take
+// a while. Only an empty queue this long after the last write counts as read.
+constexpr qint64 kHangUpSettleMs = 60;
 constexpr qint64 kHangUpPatienceMs = 2000;
 // Longest stretch of a message shown in the log.
 constexpr qsizetype kLogLimit = 240;
@@ -79,16 +83,20 @@ bool SimulatedPad::Start(QString *error) {
     RemoveStaleVirtualPorts(folder);
 
     const QString path = folder + u'/' + name;
-    if (::symlink(QFile::encodeName(line.SlavePath()).constData(),
-                  QFile::encodeName(path).constData()) != 0) {
-        const int code = errno;
-        *error = code == EEXIST
-                     ? QStringLiteral("%1 already exists: another pad is announced under "
-                                      "the name \"%2\" (choose another name, or "
-                                      "remove the link if that pad is gone)")
-                           .arg(path, name)
-                     : QStringLiteral("cannot create %1: %2")
-                           .arg(path, QString::fromLocal8Bit(std::strerror(code)));
+    const QByteArray target = QFile::encodeName(line.SlavePath());
+    const QByteArray encodedPath = QFile::encodeName(path);
+    int result = ::symlink(target.constData(), encodedPath.constData());
+    if (result != 0 && errno == EEXIST && QFileInfo(path).isSymLink()) {
+        // A link whose device still exists: another pad of that name, or one that was killed and
+        // whose terminal number has been handed out again. The newest pad takes the name over;
+        // the other one leaves the link alone when it stops, as it no longer points at it.
+        Log(QStringLiteral("taking over %1 from %2").arg(path, QFileInfo(path).symLinkTarget()));
+        ::unlink(encodedPath.constData());
+        result = ::symlink(target.constData(), encodedPath.constData());
+    }
+    if (result != 0) {
+        *error = QStringLiteral("cannot create %1: %2")
+                     .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         line.Close();
         return false;
     }
@@ -278,9 +286,8 @@ void SimulatedPad::HangUp() {
 }
 
 void SimulatedPad::CloseLine() {
-    // Bytes just written may still be on their way into the tool's queue: give them a moment.
     const qint64 waited = clock.elapsed() - hangUpStartMs;
-    const bool drained = waited >= 2 * kHangUpCheckMs && line.UnreadBytes() == 0;
+    const bool drained = waited >= kHangUpSettleMs && line.UnreadBytes() == 0;
     if (!drained && waited < kHangUpPatienceMs)
         return;
     hangUpTimer.stop();

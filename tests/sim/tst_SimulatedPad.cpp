@@ -469,7 +469,9 @@ private Q_SLOTS:
     }
 
     void staleLinksRemoved() {
-        QVERIFY(vorlin::sim::MakeVirtualPortsFolder(VirtualPortsFolder(), nullptr));
+        QString folderError;
+        QVERIFY2(vorlin::sim::MakeVirtualPortsFolder(VirtualPortsFolder(), &folderError),
+                 qPrintable(folderError));
         const QString folder = VirtualPortsFolder();
         const QString stale = folder + "/killed pad";
         const QString unrelated = folder + "/notes";
@@ -486,16 +488,40 @@ private Q_SLOTS:
         QFile::remove(unrelated);
     }
 
-    void nameAlreadyTaken() {
+    void nameTakenOver() {
         auto first = Pad();
         QVERIFY(first);
-        SimulatedPad second(Instant());
+        QString link;
+        {
+            auto second = Pad();
+            QVERIFY(second);
+            link = second->LinkPath();
+            QCOMPARE(link, first->LinkPath());
+            QCOMPARE(QFileInfo(link).symLinkTarget(), second->SlavePath());
+            // The first pad goes: the link is no longer its own and stays.
+            first.reset();
+            QCOMPARE(QFileInfo(link).symLinkTarget(), second->SlavePath());
+        }
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
+
+    void notALink() {
+        QString folderError;
+        QVERIFY2(vorlin::sim::MakeVirtualPortsFolder(VirtualPortsFolder(), &folderError),
+                 qPrintable(folderError));
+        const QString path = VirtualPortsFolder() + "/plain file";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        PadOptions options = Instant();
+        options.name = "plain file";
+        SimulatedPad pad(options);
         QString error;
-        QVERIFY(!second.Start(&error));
-        QVERIFY(error.contains("simulated-pad"));
-        QVERIFY(!second.IsLineOpen());
-        // The first pad's link is left alone, also when the second pad goes.
-        QCOMPARE(QFileInfo(first->LinkPath()).symLinkTarget(), first->SlavePath());
+        QVERIFY(!pad.Start(&error));
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QVERIFY(!pad.IsLineOpen());
+        QVERIFY(QFileInfo(path).isFile());
+        QFile::remove(path);
     }
 
     void badNames_data() {
