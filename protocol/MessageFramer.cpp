@@ -1,0 +1,109 @@
+#include "protocol/MessageFramer.h"
+
+#include <algorithm>
+
+namespace vorlin {
+
+namespace {
+constexpr char kAcknowledgement[] = "done";
+constexpr qsizetype kAcknowledgementSize = sizeof(kAcknowledgement) - 1;
+} // namespace
+
+MessageFramer::MessageFramer(qsizetype maxReportBytes)
+    : maxReportBytes(std::max<qsizetype>(maxReportBytes, 4)) {}
+
+void MessageFramer::Append(QByteArrayView bytes) {
+    // Release consumed text only once it is at least half the buffer, so each byte is moved a
+    // bounded number of times however the text arrives.
+    if (start > 0 && start >= buffer.size() - start) {
+        buffer.remove(0, start);
+        searchFrom -= start;
+        start = 0;
+        if (buffer.isEmpty() && buffer.capacity() > 2 * maxReportBytes)
+            buffer.squeeze(); // a single huge chunk must not pin its memory for good
+    }
+    buffer.append(bytes);
+}
+
+std::optional<ReceivedMessage> MessageFramer::Next() {
+    std::optional<ReceivedMessage> message;
+    for (;;) {
+        const bool progressed = inReport ? ScanReport(message) : ScanOutsideReport(message);
+        if (message || !progressed)
+            return message;
+    }
+}
+
+void MessageFramer::Clear() {
+    buffer.clear();
+    start = 0;
+    inReport = false;
+    searchFrom = 0;
+}
+
+// Looks at the text in front of any message. Returns whether it consumed text or entered a
+// report; sets message when an acknowledgement is complete.
+bool MessageFramer::ScanOutsideReport(std::optional<ReceivedMessage> &message) {
+    const qsizetype size = buffer.size();
+    while (start < size) {
+        const char first = buffer.at(start);
+        if (first == '[') {
+            if (start + 1 == size)
+                return false; // a lone "[" may become "[["
+            if (buffer.at(start + 1) == '[') {
+                inReport = true;
+                searchFrom = start + 2;
+                return true;
+            }
+        } else if (first == 'd') {
+            const qsizetype available = std::min(kAcknowledgementSize, size - start);
+            if (QByteArrayView(buffer).sliced(start, available) ==
+                QByteArrayView(kAcknowledgement, available)) {
+                if (available < kAcknowledgementSize)
+                    return false; // "d", "do" or "don" may still become "done"
+                message = ReceivedMessage{ReceivedMessage::Kind::Acknowledgement,
+                                          QByteArray(kAcknowledgement)};
+                start += kAcknowledgementSize;
+                return true;
+            }
+        }
+        ++start; // cannot begin a message
+    }
+    return false;
+}
+
+// Looks for the end of the report that begins at start. Returns whether it made progress (a
+// report yielded, a cut-off or oversized report dropped).
+bool MessageFramer::ScanReport(std::optional<ReceivedMessage> &message) {
+    const qsizetype size = buffer.size();
+    // Only an end within the first maxReportBytes bytes counts, whatever has arrived after them.
+    const qsizetype limit = std::min(size, start + maxReportBytes);
+    const char *data = buffer.constData();
+    for (qsizetype i = searchFrom; i + 1 < limit; ++i) {
+        if (data[i] != data[i + 1])
+            continue;
+        if (data[i] == ']') {
+            message =
+                ReceivedMessage{ReceivedMessage::Kind::Report, buffer.sliced(start, i + 2 - start)};
+            start = i + 2;
+            inReport = false;
+            return true;
+        }
+        if (data[i] == '[') {
+            // The pad never sends "[[" inside a report: the earlier one was cut off.
+            start = i;
+            searchFrom = i + 2;
+            return true;
+        }
+    }
+    if (limit == start + maxReportBytes) {
+        // Too long to be a report. Its last byte is looked at again, since it may begin "[[".
+        start = limit - 1;
+        inReport = false;
+        return true;
+    }
+    searchFrom = std::max(searchFrom, limit - 1); // the last byte may be the first of a pair
+    return false;
+}
+
+} // namespace vorlin

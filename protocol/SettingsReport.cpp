@@ -1,0 +1,68 @@
+#include "protocol/SettingsReport.h"
+
+#include "protocol/Commands.h"
+
+namespace vorlin {
+
+namespace {
+
+constexpr int kMinFieldCount = 6;
+constexpr int kFullFormFieldCount = 11;
+constexpr int kRgbField = 5;
+constexpr int kFirstLayerEnabledField = 6;
+constexpr int kVersionField = 10;
+const QString kShortFormVersion = QStringLiteral("1.0.0");
+const QString kYes = QStringLiteral("yes");
+
+// Empty fields stay in the list, but an empty text has no parts at all.
+QStringList SplitKeepingEmpty(const QString &text, const QString &separator) {
+    if (text.isEmpty())
+        return {};
+    return text.split(separator, Qt::KeepEmptyParts);
+}
+
+DecodedReport Rejected(const QString &reason) {
+    return DecodedReport{std::nullopt, reason};
+}
+
+} // namespace
+
+DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) {
+    if (message.size() < 4 || !message.startsWith("[[") || !message.endsWith("]]"))
+        return Rejected(QStringLiteral("设置报告格式错误：缺少“[[”或“]]”"));
+
+    const QString body =
+        keyTable.CodesToNames(QString::fromUtf8(message.mid(2, message.size() - 4)));
+    const QStringList fields = SplitKeepingEmpty(body, QStringLiteral("!!"));
+    if (fields.size() < kMinFieldCount) {
+        return Rejected(QStringLiteral("设置报告不完整：只有 %1 个字段（至少需要 %2 个）")
+                            .arg(fields.size())
+                            .arg(kMinFieldCount));
+    }
+
+    SettingsReport report;
+    report.reportedLayer = PageIndexOf(fields.at(0));
+    for (int layer = 0; layer < kLayerCount; ++layer) {
+        QStringList entries = SplitKeepingEmpty(fields.at(1 + layer), QStringLiteral("||"));
+        if (entries.size() < kSlotCount) {
+            return Rejected(QStringLiteral("设置报告不完整：层%1 只有 %2 个按键设置（需要 %3 个）")
+                                .arg(layer + 1)
+                                .arg(entries.size())
+                                .arg(kSlotCount));
+        }
+        entries.resize(kSlotCount);
+        report.slotTexts[layer] = entries;
+    }
+    report.rgbOn = fields.at(kRgbField) == kYes;
+    report.fullForm = fields.size() == kFullFormFieldCount;
+    if (report.fullForm) {
+        for (int layer = 0; layer < kLayerCount; ++layer)
+            report.layerEnabled[layer] = fields.at(kFirstLayerEnabledField + layer) == kYes;
+        report.firmwareVersion = fields.at(kVersionField);
+    } else {
+        report.firmwareVersion = kShortFormVersion;
+    }
+    return DecodedReport{std::move(report), QString()};
+}
+
+} // namespace vorlin
