@@ -1,0 +1,123 @@
+// Feeds arbitrary received text through the message framer and decodes every report it yields.
+//
+// Input layout: the first byte picks the framer's report limit, so that the dropping of overlong
+// reports is reached with short inputs: below 0x80 it is 4 + the byte, from 0x80 it grows in
+// steps of 64 bytes, and 0xff is the real limit. The rest is the received text, cut into
+// separate reads at every zero byte (the zero bytes themselves are not fed).
+#include "keys/KeyTable.h"
+#include "protocol/Commands.h"
+#include "protocol/MessageFramer.h"
+#include "protocol/SettingsReport.h"
+#include "protocol/UploadMessage.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using vorlin::MessageFramer;
+using vorlin::ReceivedMessage;
+
+namespace {
+
+void Require(bool holds, const char *invariant) {
+    if (holds)
+        return;
+    std::fprintf(stderr, "fuzz_protocol: invariant broken: %s\n", invariant);
+    std::abort();
+}
+
+const vorlin::KeyTable &Table() {
+    static const vorlin::KeyTable table;
+    return table;
+}
+
+void CheckDecoded(const QByteArray &message) {
+    const vorlin::DecodedReport decoded = vorlin::DecodeReport(Table(), message);
+    Require(decoded.report.has_value() == decoded.error.isEmpty(),
+            "a report is either decoded or rejected with a reason");
+    if (!decoded.report)
+        return;
+    const vorlin::SettingsReport &report = *decoded.report;
+    Require(!report.reportedLayer || (*report.reportedLayer >= 0 && *report.reportedLayer < 4),
+            "reported layer is a page index");
+    Require(report.fullForm || report.firmwareVersion == QLatin1String("1.0.0"),
+            "short form reports version 1.0.0");
+    for (int layer = 0; layer < vorlin::kLayerCount; ++layer) {
+        const QStringList &slots = report.slotTexts[layer];
+        Require(slots.size() == vorlin::kSlotCount, "every layer has fourteen slots");
+        Require(report.fullForm || !report.layerEnabled[layer], "short form enables no layer");
+        const bool complete =
+            std::none_of(slots.begin(), slots.end(), [](const QString &s) { return s.isEmpty(); });
+        const std::optional<QByteArray> upload =
+            vorlin::BuildUploadMessage(Table(), vorlin::LayerId(layer), slots);
+        Require(upload.has_value() == complete, "a layer uploads exactly when it is complete");
+        if (upload) {
+            const QByteArray head = "{{" + vorlin::LayerId(layer).toUtf8() + "::";
+            Require(upload->startsWith(head) && upload->endsWith("}}"), "upload is framed");
+        }
+    }
+}
+
+void CheckMessage(const ReceivedMessage &message, qsizetype maxReportBytes) {
+    if (message.kind == ReceivedMessage::Kind::Acknowledgement) {
+        Require(message.text == "done", "an acknowledgement is exactly done");
+        return;
+    }
+    const QByteArray &text = message.text;
+    Require(text.size() >= 4 && text.size() <= maxReportBytes, "report size within limits");
+    Require(text.startsWith("[[") && text.endsWith("]]"), "report is framed");
+    Require(text.indexOf("]]", 2) == text.size() - 2, "a report ends at its first ]]");
+    Require(text.indexOf("[[", 2) < 0, "a report holds no later [[");
+    CheckDecoded(text);
+}
+
+QByteArrayList DrainChecked(MessageFramer &framer) {
+    QByteArrayList texts;
+    while (const std::optional<ReceivedMessage> message = framer.Next()) {
+        CheckMessage(*message, framer.MaxReportBytes());
+        texts << message->text;
+    }
+    Require(framer.BufferedBytes() < framer.MaxReportBytes(),
+            "drained framer holds less than a report");
+    return texts;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    if (size == 0)
+        return 0;
+    const qsizetype maxReportBytes = data[0] == 0xff  ? MessageFramer::kMaxReportBytes
+                                     : data[0] < 0x80 ? 4 + data[0]
+                                                      : 4 + (data[0] - 0x80) * 64;
+    const QByteArrayView received(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+
+    MessageFramer chunked(maxReportBytes);
+    QByteArrayList fromChunks;
+    QByteArray joined;
+    qsizetype chunkStart = 0;
+    for (qsizetype i = 0; i <= received.size(); ++i) {
+        if (i < received.size() && received[i] != '\0')
+            continue;
+        const QByteArrayView chunk = received.sliced(chunkStart, i - chunkStart);
+        const qsizetype before = chunked.BufferedBytes();
+        chunked.Append(chunk);
+        Require(chunked.BufferedBytes() == before + chunk.size(), "append keeps every byte");
+        Require(chunked.BufferedBytes() <= maxReportBytes + chunk.size(),
+                "buffer bounded by one report and one read");
+        fromChunks << DrainChecked(chunked);
+        joined += chunk;
+        chunkStart = i + 1;
+    }
+
+    // However the text was cut into reads, the messages are the same.
+    MessageFramer whole(maxReportBytes);
+    whole.Append(joined);
+    Require(DrainChecked(whole) == fromChunks, "messages do not depend on how reads are cut");
+    Require(whole.BufferedBytes() == chunked.BufferedBytes(), "the same text stays buffered");
+
+    // The decoder must also survive text that never passed the framer.
+    CheckDecoded(received.toByteArray());
+    return 0;
+}
