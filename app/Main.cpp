@@ -75,7 +75,7 @@ QFont ControlFont(const QString &family = QStringLiteral("Arial")) {
 
 QFont WindowFont() {
     QFont font(QStringLiteral("楷体"), kPointSize);
-    font.setFamilies({QStringLiteral("楷体"), QStringLiteral("KaiTi"), kKaiFace});
+    font.setFamilies({QStringLiteral("楷体"), QStringLiteral("KaiTi")});
     return font;
 }
 
