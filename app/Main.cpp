@@ -62,6 +62,8 @@ constexpr std::array kBackspaceArrays = {&Main::group1valuebackspace, &Main::gro
 constexpr std::array kChecks = {&Main::group1check, &Main::group2check, &Main::group3check,
                                 &Main::group4check};
 
+static_assert(Main::kKeyButtonCount == vorlin::kKeyButtonCount);
+
 void RegisterFontSubstitutions() {
     QFont::insertSubstitutions(QStringLiteral("楷体"), {kKaiFace});
     QFont::insertSubstitutions(QStringLiteral("KaiTi"), {kKaiFace});
