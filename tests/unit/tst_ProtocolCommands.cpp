@@ -34,19 +34,6 @@ private Q_SLOTS:
         QCOMPARE(vorlin::LayerId(page), layerId);
         QCOMPARE(vorlin::PageIndexOf(layerId), std::optional<int>(page));
     }
-
-    void unknownLayerIds_data() {
-        QTest::addColumn<QString>("layerId");
-        QTest::newRow("other case") << "Group1";
-        QTest::newRow("fifth layer") << "group5";
-        QTest::newRow("zeroth layer") << "group0";
-        QTest::newRow("trailing blank") << "group2 ";
-        QTest::newRow("empty") << "";
-    }
-    void unknownLayerIds() {
-        QFETCH(QString, layerId);
-        QVERIFY(!vorlin::PageIndexOf(layerId));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestProtocolCommands)

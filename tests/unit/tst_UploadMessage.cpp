@@ -126,14 +126,6 @@ private Q_SLOTS:
         QVERIFY(!BuildUploadMessage(table, vorlin::LayerId(0), slots));
     }
 
-    void blankSlotIsStillFilled() {
-        // Only an empty slot stops the upload; a blank is a token like any other character.
-        const std::optional<QByteArray> message =
-            BuildUploadMessage(table, vorlin::LayerId(0), Filled(QStringLiteral(" ")));
-        QVERIFY(message);
-        QCOMPARE(*message, QByteArray("{{group1:: || || || || || || || || || || || || || }}"));
-    }
-
     void nonAsciiGoesOutAsUtf8() {
         // Text loaded from a report may hold characters the keyboard never produces.
         QStringList slots = Filled(QStringLiteral("a"));
