@@ -118,7 +118,22 @@ QLabel *CreateLabel(QWidget *parent, const QString &name, const QString &caption
 
 } // namespace
 
-Main::Main(QWidget *parent) : QWidget(parent) {
+Main::Main(QWidget *parent) : Main(Dependencies{}, parent) {}
+
+Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
+    if (!dependencies.ports)
+        dependencies.ports = std::make_unique<vorlin::PortDirectory>();
+    if (!dependencies.clock) {
+        ownClock = std::make_unique<vorlin::SteadyClock>();
+        dependencies.clock = ownClock.get();
+    }
+    if (!dependencies.messageBoxes) {
+        ownMessageBoxes = std::make_unique<vorlin::QtMessageBoxes>();
+        dependencies.messageBoxes = ownMessageBoxes.get();
+    }
+    messageBoxes = dependencies.messageBoxes;
+    pacing.emplace(*dependencies.clock);
+
     RegisterFontSubstitutions();
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Vorlin快捷键鼠设置 v1.0.1"));
@@ -132,9 +147,16 @@ Main::Main(QWidget *parent) : QWidget(parent) {
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1);
+    Timer1->setSingleShot(true);
+    MSComm1 = new vorlin::SerialPort(std::move(dependencies.ports), this);
+    MSComm1->setObjectName(QStringLiteral("MSComm1"));
 
     pageOffset = NewTab1->PageOffset();
     Load();
+    ConnectLink();
+    // The first look sets the controls for the closed port.
+    SchedulePoll();
 }
 
 Main::~Main() = default;
@@ -274,7 +296,8 @@ void Main::CreateKeyboard() {
 
 void Main::Load() {
     ScanPorts();
-
+    ResetSerialBuffers();
+    pacing->Restart();
     keyTable.emplace();
     SetTwoLineCaptions();
     SizeSlots();

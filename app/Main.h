@@ -1,12 +1,18 @@
 #pragma once
 
 #include "app/LayerTabs.h"
+#include "app/MessageBoxes.h"
 #include "editor/FocusedSlot.h"
 #include "keys/KeyTable.h"
+#include "link/PortDirectory.h"
+#include "link/SerialPort.h"
+#include "protocol/MessageFramer.h"
+#include "protocol/SendPacing.h"
 
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QButtonGroup;
@@ -28,7 +34,16 @@ public:
     static constexpr int kSlotCount = vorlin::kSlotCount;
     static constexpr int kKeyButtonCount = 126;
 
+    // What the window uses from outside; anything left empty is the real thing (the system's
+    // serial ports, the steady clock, Qt message boxes).
+    struct Dependencies {
+        std::unique_ptr<vorlin::PortDirectory> ports;
+        const vorlin::Clock *clock = nullptr;
+        vorlin::MessageBoxes *messageBoxes = nullptr;
+    };
+
     explicit Main(QWidget *parent = nullptr);
+    explicit Main(Dependencies dependencies, QWidget *parent = nullptr);
     ~Main() override;
 
     // The key token key button `index` appends to a slot (its "Tag").
@@ -74,8 +89,15 @@ public:
     QGroupBox *Frame1 = nullptr;
     std::array<QPushButton *, kKeyButtonCount> SetKey{};
 
-    // The receive poll; created idle.
+    // The receive poll. It runs when there is something to look at (text received, the port
+    // opened or closed), not all the time.
     QTimer *Timer1 = nullptr;
+    // The serial component the pad is reached through.
+    vorlin::SerialPort *MSComm1 = nullptr;
+
+Q_SIGNALS:
+    // A settings report from the pad has been loaded into the window.
+    void ReportApplied();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -100,10 +122,34 @@ private:
     void OnPageChanged();
 
 private:
-    // ---- Serial link ----
-    // Handlers of Command1, Command2, GetSn, sendsettings, Check1, group1check … group4check,
-    // Timer1 and the serial port, with the state they share, are declared here and defined in
-    // app/MainLink.cpp.
+    // ---- Serial link (MainLink.cpp) ----
+    void ConnectLink();
+    void ResetSerialBuffers();
+    void Command1Click();
+    void Command2Click();
+    void GetSnClick();
+    void SendSettingsClick();
+    void Check1Click(bool checked);
+    void GroupCheckClick(int layer, bool checked);
+    // Writes to the pad when the send pacing allows; true when the text went out.
+    bool Send(const QByteArray &text, int intervalSeconds);
+    void OnComm();
+    void OnConnectionLost(const QString &reason);
+    void SchedulePoll();
+    void Timer1Timer();
+    void HandleReport(const QByteArray &text);
+    void RefreshControlStates();
+
+    std::unique_ptr<vorlin::SteadyClock> ownClock;
+    std::unique_ptr<vorlin::QtMessageBoxes> ownMessageBoxes;
+    vorlin::MessageBoxes *messageBoxes = nullptr;
+    std::optional<vorlin::SendPacing> pacing;
+    // Everything received, cut into the pad's messages.
+    vorlin::MessageFramer receivedText;
+    // The port box's text when the port was opened, to name the port in messages.
+    QString connectedPortText;
+    // Set while the poll handles messages; a box it shows keeps the event loop running.
+    bool pollBusy = false;
 
 private:
     std::optional<vorlin::KeyTable> keyTable;

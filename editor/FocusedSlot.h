@@ -11,8 +11,6 @@ class QLineEdit;
 
 namespace vorlin {
 
-inline constexpr int kLayerCount = 4;
-
 // The fourteen slot boxes of one layer, by slot index.
 using SlotBoxes = std::array<QLineEdit *, kSlotCount>;
 

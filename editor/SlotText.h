@@ -1,14 +1,13 @@
 #pragma once
 
+#include "protocol/Commands.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace vorlin {
 
 // A slot's text is its whole assignment: key tokens joined by " + ", empty when unassigned.
-
-// Number of slots on a layer: knobs up/down, nine keys, knob 1 pressed.
-inline constexpr int kSlotCount = 14;
 
 // Tokens a slot takes from the on-screen keyboard; texts from the pad may hold more.
 inline constexpr int kMaxKeyTokens = 4;

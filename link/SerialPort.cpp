@@ -52,7 +52,9 @@ bool SerialPort::SetPortOpen(bool open) {
         lastOpenFailure = OpenFailure::NoSuchPort;
         return false;
     }
-    port.setPortName(entry->devicePath);
+    devicePath = entry->devicePath;
+    deviceDescription = entry->description;
+    port.setPortName(devicePath);
     if (port.open(QIODevice::ReadWrite))
         return true;
 

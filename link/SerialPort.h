@@ -49,8 +49,8 @@ public:
     // The system's words for the last failure.
     QString LastErrorText() const { return lastErrorText; }
     // The device of the open (or last opened) port.
-    QString DevicePath() const { return port.portName(); }
-    const PortDirectory &Directory() const { return *directory; }
+    QString DevicePath() const { return devicePath; }
+    QString DeviceDescription() const { return deviceDescription; }
 
 Q_SIGNALS:
     // Characters have arrived.
@@ -63,6 +63,8 @@ private:
 
     std::unique_ptr<PortDirectory> directory;
     QSerialPort port;
+    QString devicePath;
+    QString deviceDescription;
     int commPort = 1;
     int inputLen = 0;
     int rThreshold = 0;

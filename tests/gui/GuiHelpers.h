@@ -12,6 +12,19 @@
 
 namespace vorlin::test {
 
+// A machine without serial ports, so that window tests never depend on (or open) the ports of
+// the machine they run on.
+class NoPorts : public vorlin::PortDirectory {
+public:
+    QList<vorlin::PortEntry> List() const override { return {}; }
+};
+
+inline std::unique_ptr<Main> MakeMain() {
+    Main::Dependencies dependencies;
+    dependencies.ports = std::make_unique<NoPorts>();
+    return std::make_unique<Main>(std::move(dependencies));
+}
+
 // A twips value as the window should show it in logical pixels (15 twips a pixel, rounded).
 inline int Px(int twips) {
     return qRound(twips / 15.0);

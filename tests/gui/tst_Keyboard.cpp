@@ -127,7 +127,7 @@ private:
     std::unique_ptr<Main> main;
 
 private Q_SLOTS:
-    void init() { main = std::make_unique<Main>(); }
+    void init() { main = vorlin::test::MakeMain(); }
     void cleanup() { main.reset(); }
 
     void everyTokenAndRow() {

@@ -19,7 +19,7 @@ private:
     }
 
 private Q_SLOTS:
-    void init() { main = std::make_unique<Main>(); }
+    void init() { main = vorlin::test::MakeMain(); }
     void cleanup() { main.reset(); }
 
     void captionAndFixedSize() {

@@ -29,7 +29,7 @@ private:
 
 private Q_SLOTS:
     void init() {
-        main = std::make_unique<Main>();
+        main = vorlin::test::MakeMain();
         QVERIFY(ShowActive(*main));
         EnableEditing(*main);
     }

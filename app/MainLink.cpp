@@ -1,0 +1,221 @@
+// The window's side of the serial link: connecting, the device commands with their pacing, the
+// layer upload, and the receive path from the serial notification through the poll to the
+// window.
+#include "app/Main.h"
+
+#include "app/LayerTabs.h"
+#include "editor/ReportApplier.h"
+#include "link/ConnectError.h"
+#include "protocol/Commands.h"
+#include "protocol/SettingsReport.h"
+#include "protocol/UploadMessage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace vorlin;
+
+namespace {
+
+constexpr int kHighestScannedPort = 16;
+const QString kLineSettings = QStringLiteral("115200,N,8,1");
+const QString kChoosePort = QStringLiteral("请选择一个串口");
+const QString kParameterUpdated = QStringLiteral("Parameter updated, please wait for 5s");
+
+} // namespace
+
+void Main::ScanPorts() {
+    int listed = 0;
+    for (int number = 1; number <= kHighestScannedPort; ++number) {
+        MSComm1->SetCommPort(number);
+        if (!MSComm1->SetPortOpen(true))
+            continue;
+        QString tooltip = MSComm1->DevicePath();
+        if (!MSComm1->DeviceDescription().isEmpty())
+            tooltip += QStringLiteral("\n") + MSComm1->DeviceDescription();
+        MSComm1->SetPortOpen(false);
+        Combo1->insertItem(listed, QStringLiteral("Com%1").arg(number));
+        Combo1->setItemData(listed, tooltip, Qt::ToolTipRole);
+        ++listed;
+    }
+    if (listed > 0)
+        Combo1->setCurrentIndex(0);
+}
+
+void Main::ConnectLink() {
+    connect(MSComm1, &SerialPort::OnComm, this, &Main::OnComm);
+    connect(MSComm1, &SerialPort::ConnectionLost, this, &Main::OnConnectionLost);
+    connect(Timer1, &QTimer::timeout, this, &Main::Timer1Timer);
+    connect(Command1, &QPushButton::clicked, this, &Main::Command1Click);
+    connect(Command2, &QPushButton::clicked, this, &Main::Command2Click);
+    connect(GetSn, &QPushButton::clicked, this, &Main::GetSnClick);
+    connect(sendsettings, &QPushButton::clicked, this, &Main::SendSettingsClick);
+    connect(Check1, &QCheckBox::clicked, this, &Main::Check1Click);
+    // Only a user's click sends a switch; a report setting the box sends nothing.
+    for (int layer = 1; layer <= kLayerCount; ++layer)
+        connect(LayerCheck(layer), &QCheckBox::clicked, this,
+                [this, layer](bool checked) { GroupCheckClick(layer, checked); });
+}
+
+void Main::ResetSerialBuffers() {
+    MSComm1->SetOutBufferCount(0);
+    MSComm1->SetInBufferCount(0);
+}
+
+void Main::Command1Click() {
+    const QString text = Combo1->currentText();
+    if (text.isEmpty()) {
+        messageBoxes->Inform(this, kChoosePort);
+        return;
+    }
+    const std::optional<int> number = PortNumberFromText(text);
+    if (!number) {
+        messageBoxes->Warn(this, NotAPortMessage(text));
+        return;
+    }
+    if (MSComm1->PortOpen())
+        return;
+    MSComm1->SetCommPort(*number);
+    if (!MSComm1->SetPortOpen(true)) {
+        messageBoxes->Warn(
+            this, OpenFailureMessage(text, MSComm1->LastOpenFailure(), MSComm1->LastErrorText()));
+        SchedulePoll();
+        return;
+    }
+    connectedPortText = text;
+    if (!MSComm1->SetSettings(kLineSettings)) {
+        MSComm1->SetPortOpen(false);
+        messageBoxes->Warn(this,
+                           OpenFailureMessage(text, OpenFailure::Other,
+                                              QStringLiteral("无法设置 %1").arg(kLineSettings)));
+        SchedulePoll();
+        return;
+    }
+    MSComm1->SetInputLen(1);
+    MSComm1->SetRThreshold(1);
+    SchedulePoll();
+    GetSnClick();
+}
+
+void Main::Command2Click() {
+    MSComm1->SetPortOpen(false);
+    SchedulePoll();
+}
+
+bool Main::Send(const QByteArray &text, int intervalSeconds) {
+    if (!pacing->Allows(MSComm1->PortOpen(), intervalSeconds))
+        return false;
+    if (!MSComm1->Output(text)) {
+        // A vanished device closes the port and is reported as a lost connection.
+        if (MSComm1->PortOpen())
+            messageBoxes->Warn(this,
+                               WriteFailedMessage(connectedPortText, MSComm1->LastErrorText()));
+        SchedulePoll();
+        return false;
+    }
+    pacing->MarkSent();
+    return true;
+}
+
+void Main::GetSnClick() {
+    Send(kGetSettings, kRequestIntervalSeconds);
+}
+
+void Main::Check1Click(bool checked) {
+    // A switch the pad did not receive must not look as if it had.
+    if (!Send(checked ? kRgbOn : kRgbOff, kSwitchIntervalSeconds))
+        Check1->setChecked(!checked);
+}
+
+void Main::GroupCheckClick(int layer, bool checked) {
+    if (!Send(LayerSwitchCommand(layer, checked), kSwitchIntervalSeconds))
+        LayerCheck(layer)->setChecked(!checked);
+}
+
+void Main::SendSettingsClick() {
+    if (!pacing->Allows(MSComm1->PortOpen(), kRequestIntervalSeconds))
+        return;
+    const int page = NewTab1->currentIndex();
+    QStringList slotTexts;
+    for (const QLineEdit *box : LayerValues(page + 1))
+        slotTexts.append(box->text());
+    const std::optional<QByteArray> message =
+        BuildUploadMessage(*keyTable, LayerId(page), slotTexts);
+    if (!message)
+        return;
+    Send(*message, kRequestIntervalSeconds);
+}
+
+void Main::OnComm() {
+    for (QByteArray chunk = MSComm1->Input(); !chunk.isEmpty(); chunk = MSComm1->Input())
+        receivedText.Append(chunk);
+    SchedulePoll();
+}
+
+void Main::OnConnectionLost(const QString &reason) {
+    SchedulePoll();
+    messageBoxes->Warn(this, ConnectionLostMessage(connectedPortText, reason));
+}
+
+void Main::SchedulePoll() {
+    if (!Timer1->isActive())
+        Timer1->start();
+}
+
+void Main::Timer1Timer() {
+    // A box opened by an earlier tick keeps the event loop running; messages that arrive
+    // meanwhile wait in the buffer until it is dismissed.
+    if (!pollBusy) {
+        pollBusy = true;
+        while (std::optional<ReceivedMessage> message = receivedText.Next()) {
+            if (message->kind == ReceivedMessage::Kind::Acknowledgement) {
+                messageBoxes->Inform(this, kParameterUpdated);
+            } else {
+                HandleReport(message->text);
+            }
+        }
+        pollBusy = false;
+    }
+    RefreshControlStates();
+}
+
+void Main::HandleReport(const QByteArray &text) {
+    const DecodedReport decoded = DecodeReport(*keyTable, text);
+    if (!decoded.report) {
+        messageBoxes->Warn(this,
+                           QStringLiteral("收到的设置无法使用，已忽略：%1").arg(decoded.error));
+        return;
+    }
+    ReportTargets targets;
+    targets.layerPages = NewTab1;
+    for (int layer = 0; layer < kLayerCount; ++layer) {
+        targets.slotBoxes[layer] = LayerValues(layer + 1);
+        targets.layerEnableBoxes[layer] = LayerCheck(layer + 1);
+        targets.layerEnableLabels[layer] = LayerLabels(layer + 1)[kSlotCount];
+    }
+    targets.rgbBox = Check1;
+    targets.versionLabel = Labelversion;
+    ApplyReport(*decoded.report, targets);
+    Q_EMIT ReportApplied();
+}
+
+void Main::RefreshControlStates() {
+    const bool open = MSComm1->PortOpen();
+    const auto follow = [](QWidget *control, bool enabled) {
+        // Re-setting an unchanged state would still repaint.
+        if (control->isEnabled() != enabled)
+            control->setEnabled(enabled);
+    };
+    follow(Command1, !open);
+    follow(Command2, open);
+    follow(GetSn, open);
+    follow(sendsettings, open);
+    follow(Check1, open);
+    follow(NewTab1, open);
+    for (QPushButton *button : SetKey)
+        follow(button, open);
+}

@@ -1,0 +1,345 @@
+// The real window, offscreen, against the simulated pad over a real pseudo-terminal. The send
+// pacing runs on a fake clock that the tests advance.
+#include "app/Main.h"
+#include "link/SerialPort.h"
+#include "sim/SimulatedPad.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/ScriptedMessageBoxes.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+using vorlin::sim::PadOptions;
+using vorlin::sim::PadState;
+using vorlin::sim::SimulatedPad;
+
+namespace {
+
+// Lists only the simulated pads, so a test never probes the machine's own serial ports.
+class PadsOnly : public vorlin::PortDirectory {
+protected:
+    QList<vorlin::SystemPort> SystemPorts() const override { return {}; }
+};
+
+const QStringList kWorkedExampleNames = {"向上滚动",
+                                         "向下滚动",
+                                         "音量加",
+                                         "音量减",
+                                         "L_CTRL + x",
+                                         "L_CTRL + v",
+                                         "L_CTRL + L_SHIFT + ESC",
+                                         "F5",
+                                         "a",
+                                         "KP_1",
+                                         "L_ALT + TAB",
+                                         "单击",
+                                         "RETURN",
+                                         "静音"};
+
+const QString kParameterUpdated = QStringLiteral("Parameter updated, please wait for 5s");
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+
+    FakeClock clock;
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<SimulatedPad> pad;
+    std::unique_ptr<Main> window;
+    std::unique_ptr<QSignalSpy> handled;
+
+    void StartPad(PadOptions options = {}) {
+        options.instant = true;
+        pad = std::make_unique<SimulatedPad>(options);
+        QString error;
+        QVERIFY2(pad->Start(&error), qPrintable(error));
+        handled = std::make_unique<QSignalSpy>(pad.get(), &SimulatedPad::CommandHandled);
+    }
+
+    void OpenWindow() {
+        Main::Dependencies dependencies;
+        dependencies.ports = std::make_unique<PadsOnly>();
+        dependencies.clock = &clock;
+        dependencies.messageBoxes = &boxes;
+        window = std::make_unique<Main>(std::move(dependencies));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    QStringList Commands() const {
+        QStringList commands;
+        for (const QList<QVariant> &arguments : *handled)
+            commands.append(arguments.at(0).toString());
+        return commands;
+    }
+
+    QStringList Layer(int layer) const {
+        QStringList texts;
+        for (const QLineEdit *box : window->LayerValues(layer))
+            texts.append(box->text());
+        return texts;
+    }
+
+    // Connects once the start-up pacing has passed and waits until the report is shown.
+    void ConnectAndRead() {
+        clock.Advance(3000);
+        QSignalSpy applied(window.get(), &Main::ReportApplied);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QVERIFY(window->MSComm1->PortOpen());
+        QVERIFY(applied.wait());
+    }
+
+    void ClickKey(const QString &token) {
+        for (int index = 0; index < Main::kKeyButtonCount; ++index)
+            if (window->KeyTag(index) == token) {
+                QTest::mouseClick(window->SetKey[index], Qt::LeftButton);
+                return;
+            }
+        QFAIL(qPrintable("no key button carries " + token));
+    }
+
+private Q_SLOTS:
+    void init() {
+        clock.Set(1'000'000);
+        boxes.informed.clear();
+        boxes.warned.clear();
+        boxes.whileOpen = nullptr;
+    }
+    void cleanup() {
+        window.reset();
+        handled.reset();
+        pad.reset();
+    }
+
+    void connectShowsTheLayersWithNames() {
+        StartPad();
+        OpenWindow();
+        QCOMPARE(window->Combo1->currentText(), QStringLiteral("Com1"));
+        QVERIFY(window->Combo1->itemData(0, Qt::ToolTipRole).toString().contains(pad->SlavePath()));
+        QVERIFY(!window->GetSn->isEnabled());
+        ConnectAndRead();
+
+        QCOMPARE(Commands(), QStringList{"getsettings"});
+        QCOMPARE(Layer(1), kWorkedExampleNames);
+        QCOMPARE(window->Labelversion->text(), QStringLiteral("1.0.2"));
+        QVERIFY(window->Check1->isChecked());
+        QVERIFY(window->group1check->isChecked());
+        QVERIFY(window->group2check->isChecked());
+        QVERIFY(!window->group3check->isChecked());
+        QCOMPARE(window->NewTab1->currentIndex(), 0);
+        // Controls follow the open port; showing the report sent nothing back.
+        QVERIFY(window->GetSn->isEnabled() && window->SetKey[0]->isEnabled());
+        QVERIFY(!window->Command1->isEnabled());
+        clock.Advance(5000);
+        QCoreApplication::processEvents();
+        QCOMPARE(Commands(), QStringList{"getsettings"});
+        QVERIFY(boxes.warned.isEmpty());
+    }
+
+    void editedLayerReachesThePadExactly() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        QTest::mouseClick(window->group1valuebackspace[4], Qt::LeftButton);
+        ClickKey("L_CTRL");
+        ClickKey("L_SHIFT");
+        ClickKey("F10");
+        ClickKey("F1");
+        QCOMPARE(window->group1value[4]->text(), QStringLiteral("L_CTRL + L_SHIFT + F10 + F1"));
+
+        clock.Advance(3000);
+        QTest::mouseClick(window->sendsettings, Qt::LeftButton);
+        QTRY_COMPARE(boxes.informed, QStringList{kParameterUpdated});
+        QStringList expected = {"606",
+                                "607",
+                                "506",
+                                "507",
+                                "128 + 129 + 203 + 194",
+                                "128 + v",
+                                "128 + 129 + 177",
+                                "198",
+                                "a",
+                                "225",
+                                "130 + 179",
+                                "601",
+                                "176",
+                                "505"};
+        QCOMPARE(pad->State().layers[0], expected);
+        // The boxes keep showing names.
+        QCOMPARE(window->group1value[4]->text(), QStringLiteral("L_CTRL + L_SHIFT + F10 + F1"));
+        // One box per acknowledgement, however long it stays open.
+        QCoreApplication::processEvents();
+        QCOMPARE(boxes.informed.size(), 1);
+    }
+
+    void uploadNeedsEveryShownSlotAndWritesTheShownLayer() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        window->NewTab1->setCurrentIndex(2);
+        QTest::mouseClick(window->group3valuebackspace[13], Qt::LeftButton);
+        clock.Advance(3000);
+        QTest::mouseClick(window->sendsettings, Qt::LeftButton);
+        ClickKey("单击");
+        QTest::mouseClick(window->sendsettings, Qt::LeftButton);
+        QTRY_COMPARE(Commands().size(), 2);
+        QVERIFY(Commands().at(1).startsWith("{{group3::"));
+        QCOMPARE(pad->State().layers[2].at(13), QStringLiteral("601"));
+    }
+
+    void switchesReachThePadAndRefusalsChangeNothing() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        clock.Advance(2000);
+        QTest::mouseClick(window->Check1, Qt::LeftButton);
+        QTRY_VERIFY(!pad->State().rgbOn);
+        // Within the pacing interval the click is refused and the box shows what the pad has.
+        QTest::mouseClick(window->Check1, Qt::LeftButton);
+        QVERIFY(!window->Check1->isChecked());
+
+        window->NewTab1->setCurrentIndex(2);
+        clock.Advance(1999);
+        QTest::mouseClick(window->group3check, Qt::LeftButton, {}, QPoint(4, 4));
+        QVERIFY(!window->group3check->isChecked());
+        clock.Advance(1);
+        QTest::mouseClick(window->group3check, Qt::LeftButton, {}, QPoint(4, 4));
+        QVERIFY(window->group3check->isChecked());
+        QTRY_VERIFY(pad->State().enabled[2]);
+        QCOMPARE(Commands(), (QStringList{"getsettings", "##no##", "##enablegroup3##"}));
+    }
+
+    void firstCommandWaitsForThePacingAfterStartUp() {
+        StartPad();
+        OpenWindow();
+        clock.Advance(2999);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QVERIFY(window->MSComm1->PortOpen());
+        QTRY_VERIFY(window->GetSn->isEnabled());
+        clock.Advance(1);
+        QSignalSpy applied(window.get(), &Main::ReportApplied);
+        QTest::mouseClick(window->GetSn, Qt::LeftButton);
+        QVERIFY(applied.wait());
+        // Only the later click reached the pad.
+        QCOMPARE(Commands(), QStringList{"getsettings"});
+    }
+
+    void reportAfterLineNoiseIsApplied() {
+        PadOptions options;
+        options.noise = QByteArray("\x01zz[[cut off", 12);
+        StartPad(options);
+        OpenWindow();
+        ConnectAndRead();
+        QCOMPARE(Layer(1), kWorkedExampleNames);
+    }
+
+    void reportArrivingWhileTheBoxIsOpenIsKept() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        for (QLineEdit *box : window->LayerValues(2))
+            box->clear();
+        QSignalSpy answers(pad.get(), &SimulatedPad::AnswerSent);
+        QSignalSpy applied(window.get(), &Main::ReportApplied);
+        boxes.whileOpen = [&] {
+            QVERIFY(boxes.IsOpen());
+            clock.Advance(3000);
+            window->GetSn->click();
+            QTRY_COMPARE(answers.size(), 2);
+            QTRY_VERIFY(window->MSComm1->Input().isEmpty());
+            // Nothing is shown while the acknowledgement box is open...
+            QCoreApplication::processEvents();
+            QVERIFY(window->group2value[0]->text().isEmpty());
+            QCOMPARE(applied.size(), 0);
+        };
+        clock.Advance(3000);
+        QTest::mouseClick(window->sendsettings, Qt::LeftButton);
+        // ...and the report that arrived meanwhile is applied once it closes.
+        QTRY_COMPARE(applied.size(), 1);
+        QVERIFY(!window->group2value[0]->text().isEmpty());
+        QCOMPARE(boxes.informed, QStringList{kParameterUpdated});
+        QCOMPARE(Commands().size(), 3);
+    }
+
+    void padHangsUpThenANewPadConnects() {
+        PadOptions options;
+        options.hangUp = PadOptions::HangUp::kAfterSettingsReport;
+        StartPad(options);
+        OpenWindow();
+        ConnectAndRead();
+        QTRY_VERIFY(!window->MSComm1->PortOpen());
+        QTRY_COMPARE(boxes.warned.size(), 1);
+        QVERIFY(boxes.warned.at(0).contains("Com1"));
+        QTRY_VERIFY(window->Command1->isEnabled());
+        QVERIFY(!window->GetSn->isEnabled());
+
+        // The closed port is quiet: nothing keeps the poll running.
+        QSignalSpy ticks(window->Timer1, &QTimer::timeout);
+        QTest::qWait(100);
+        QVERIFY2(ticks.size() <= 1, qPrintable(QString::number(ticks.size())));
+
+        pad.reset();
+        PadOptions second;
+        second.name = "second-pad";
+        StartPad(second);
+        window->Combo1->setEditText("Com1");
+        ConnectAndRead();
+        QCOMPARE(Layer(1), kWorkedExampleNames);
+        QCOMPARE(boxes.warned.size(), 1);
+    }
+
+    void badPortTextsLeaveThePortClosed_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("inMessage");
+        QTest::newRow("no such port") << "Com99"
+                                      << "Com99";
+        QTest::newRow("not a port") << "abc"
+                                    << "abc";
+    }
+    void badPortTextsLeaveThePortClosed() {
+        QFETCH(QString, text);
+        QFETCH(QString, inMessage);
+        StartPad();
+        OpenWindow();
+        clock.Advance(3000);
+        window->Combo1->setEditText(text);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QCOMPARE(boxes.warned.size(), 1);
+        QVERIFY(boxes.warned.at(0).contains(inMessage));
+        QVERIFY(!window->MSComm1->PortOpen());
+        QVERIFY(Commands().isEmpty());
+    }
+
+    void emptyPortTextAsksForAPort() {
+        StartPad();
+        OpenWindow();
+        window->Combo1->setEditText(QString());
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QCOMPARE(boxes.informed, QStringList{"请选择一个串口"});
+        QVERIFY(!window->MSComm1->PortOpen());
+    }
+
+    void portHeldByAnotherProgram() {
+        StartPad();
+        OpenWindow();
+        vorlin::SerialPort other{std::make_unique<PadsOnly>()};
+        other.SetCommPort(1);
+        QVERIFY(other.SetPortOpen(true));
+        clock.Advance(3000);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QCOMPARE(boxes.warned.size(), 1);
+        QVERIFY(boxes.warned.at(0).contains("占用"));
+        QVERIFY(!window->MSComm1->PortOpen());
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_EndToEnd.moc"
