@@ -67,7 +67,8 @@ QString Description() {
                "2 for a bad command line or state file.\n"
                "\n"
                "Without --state the pad holds its factory state: four filled layers, layer group1\n"
-               "current, RGB on, layers 1 and 2 enabled, firmware 1.0.2.\n\n") +
+               "current, RGB on, layers 1 and 2 enabled, firmware 1.0.2.\n\n")
+               .arg(vorlin::sim::VirtualPortsFolder()) +
            vorlin::sim::PadStateFileFormat();
 }
 

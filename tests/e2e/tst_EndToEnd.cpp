@@ -296,6 +296,28 @@ private Q_SLOTS:
         QCOMPARE(boxes.warned.size(), 1);
     }
 
+    void shortReportIsRejectedAndTheNextOneApplied() {
+        StartPad();
+        PadState broken = pad->State();
+        broken.layers[1].removeLast();
+        pad->SetState(broken);
+        OpenWindow();
+        clock.Advance(3000);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTRY_COMPARE(boxes.warned.size(), 1);
+        QVERIFY(boxes.warned.at(0).contains(QStringLiteral("13")));
+        // Nothing of the rejected report reached the window.
+        QCOMPARE(Layer(1), QStringList(14, QString()));
+        QCOMPARE(window->Labelversion->text(), QString());
+
+        pad->SetState(PadState());
+        clock.Advance(3000);
+        QSignalSpy applied(window.get(), &Main::ReportApplied);
+        QTest::mouseClick(window->GetSn, Qt::LeftButton);
+        QVERIFY(applied.wait());
+        QCOMPARE(Layer(1), kWorkedExampleNames);
+    }
+
     void badPortTextsLeaveThePortClosed_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("inMessage");
