@@ -116,6 +116,21 @@ QLabel *CreateLabel(QWidget *parent, const QString &name, const QString &caption
     return label;
 }
 
+// What a screen reader calls a control that its caption beside it names: the caption without
+// its closing colon.
+QString CaptionName(const QString &caption) {
+    QString name = caption;
+    while (name.endsWith(u'：') || name.endsWith(u':'))
+        name.chop(1);
+    return name;
+}
+
+// Keyboard focus visits `controls` in the order given, after the control before them.
+void ChainTabOrder(const QList<QWidget *> &controls) {
+    for (qsizetype i = 1; i < controls.size(); ++i)
+        QWidget::setTabOrder(controls.at(i - 1), controls.at(i));
+}
+
 } // namespace
 
 Main::Main(QWidget *parent) : Main(Dependencies{}, parent) {}
@@ -209,6 +224,14 @@ void Main::CreateTopRow() {
     Label3 = CreateLabel(this, QStringLiteral("Label3"), QStringLiteral("下位机版本："),
                          {12960, 240, 1095, 255});
     Labelversion = CreateLabel(this, QStringLiteral("Labelversion"), {}, {14160, 240, 855, 255});
+
+    // Names for screen readers; the captions are also tied to their controls as buddies, which
+    // is how a reader on Linux names an editable box (by its label, not by its own name).
+    Combo1->setAccessibleName(CaptionName(SelectPort->text()));
+    SelectPort->setBuddy(Combo1);
+    Check1->setAccessibleName(CaptionName(Label1->text()));
+    Label1->setBuddy(Check1);
+    ChainTabOrder({Combo1, Command1, Command2, GetSn, sendsettings, Check1});
 }
 
 void Main::CreateLayerPages() {
@@ -224,6 +247,9 @@ void Main::CreateLayerPages() {
                        "QTabBar::tab:!selected { margin-top: 2px; }"));
 
     const QColor white(Qt::white);
+    // The focus goes from the top row to the tab strip, then down each column of slots of the
+    // page in front (box, then its delete button) and to the page's enable switch.
+    QList<QWidget *> tabOrder = {Check1, NewTab1};
     for (int layer = 1; layer <= kLayerCount; ++layer) {
         auto *page = new QWidget(NewTab1);
         page->setObjectName(QStringLiteral("page%1").arg(layer));
@@ -250,6 +276,9 @@ void Main::CreateLayerPages() {
             // Slots are filled by the key buttons, the delete buttons and the pad's report only.
             value->setReadOnly(true);
             value->installEventFilter(this);
+            const QString slotName = QStringLiteral("层%1 %2").arg(layer).arg(CaptionName(caption));
+            value->setAccessibleName(slotName);
+            labels.at(i)->setBuddy(value);
             values.at(i) = value;
 
             QPushButton *backspace =
@@ -258,13 +287,19 @@ void Main::CreateLayerPages() {
             SetBackground(backspace, QPalette::Button, white);
             connect(backspace, &QPushButton::clicked, this,
                     [this, layer, i] { OnBackspaceClicked(layer, i); });
+            backspace->setAccessibleName(QStringLiteral("清除 ") + slotName);
             backspaces.at(i) = backspace;
+            tabOrder << value << backspace;
         }
         QCheckBox *check = Create<QCheckBox>(page, QStringLiteral("group%1check").arg(layer), {},
                                              {0, 0, kCheckSize, kCheckSize});
         SetBackground(check, QPalette::Window, white);
+        check->setAccessibleName(CaptionName(labels.at(kEnableLabelIndex)->text()));
+        labels.at(kEnableLabelIndex)->setBuddy(check);
         LayerCheck(layer) = check;
+        tabOrder << check;
     }
+    ChainTabOrder(tabOrder);
     NewTab1->setCurrentIndex(0);
     connect(NewTab1, &QTabWidget::currentChanged, this, &Main::OnPageChanged);
 }
@@ -275,6 +310,8 @@ void Main::CreateKeyboard() {
     SetBackground(Frame1, QPalette::Window, Qt::white);
 
     keyButtons = new QButtonGroup(this);
+    // The key buttons are listed row by row, left to right: the order a reader takes them in.
+    QList<QWidget *> tabOrder = {group4check};
     const auto rects = vorlin::KeyButtonRectsInTwips();
     for (const vorlin::KeyButtonSpec &key : vorlin::kKeyButtons) {
         const QString token = key.token.toString();
@@ -283,9 +320,13 @@ void Main::CreateKeyboard() {
             Create<QPushButton>(this, ElementName("SetKey", key.index),
                                 key.caption.isEmpty() ? token : key.caption.toString(), twips);
         button->setProperty("Tag", token);
+        // The caption is often shortened ("Scrol", "Prt") or a symbol; the token is the key's name.
+        button->setAccessibleName(token);
         keyButtons->addButton(button, key.index);
         SetKey.at(key.index) = button;
+        tabOrder << button;
     }
+    ChainTabOrder(tabOrder);
     connect(keyButtons, &QButtonGroup::idClicked, this, &Main::OnKeyButtonClicked);
 
     // The mouse block stands inside the frame and is drawn over it.
