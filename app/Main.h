@@ -98,6 +98,8 @@ public:
 Q_SIGNALS:
     // A settings report from the pad has been loaded into the window.
     void ReportApplied();
+    // A settings report could not be used; reason says why, in the window's language.
+    void ReportRejected(const QString &reason);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -150,6 +152,8 @@ private:
     QString connectedPortText;
     // Set while the poll handles messages; a box it shows keeps the event loop running.
     bool pollBusy = false;
+    // A rejected report has been reported since the last good one.
+    bool rejectionShown = false;
 
 private:
     std::optional<vorlin::KeyTable> keyTable;

@@ -95,8 +95,11 @@ void Main::Command1Click() {
         SchedulePoll();
         return;
     }
-    MSComm1->SetInputLen(1);
+    // Each notification takes everything waiting: the poll sees the same text as with one
+    // character a read, without a call per byte when the pad (or line noise) sends a lot.
+    MSComm1->SetInputLen(0);
     MSComm1->SetRThreshold(1);
+    rejectionShown = false;
     SchedulePoll();
     GetSnClick();
 }
@@ -186,10 +189,16 @@ void Main::Timer1Timer() {
 void Main::HandleReport(const QByteArray &text) {
     const DecodedReport decoded = DecodeReport(*keyTable, text);
     if (!decoded.report) {
-        messageBoxes->Warn(this,
-                           QStringLiteral("收到的设置无法使用，已忽略：%1").arg(decoded.error));
+        // Tell the user once; a noisy line could otherwise bury the window in boxes.
+        if (!rejectionShown) {
+            rejectionShown = true;
+            messageBoxes->Warn(this,
+                               QStringLiteral("收到的设置无法使用，已忽略：%1").arg(decoded.error));
+        }
+        Q_EMIT ReportRejected(decoded.error);
         return;
     }
+    rejectionShown = false;
     ReportTargets targets;
     targets.layerPages = NewTab1;
     for (int layer = 0; layer < kLayerCount; ++layer) {

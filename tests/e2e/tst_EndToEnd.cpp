@@ -252,9 +252,11 @@ private Q_SLOTS:
         boxes.whileOpen = [&] {
             QVERIFY(boxes.IsOpen());
             clock.Advance(3000);
+            QSignalSpy received(window->MSComm1, &vorlin::SerialPort::OnComm);
             window->GetSn->click();
             QTRY_COMPARE(answers.size(), 2);
-            QTRY_VERIFY(window->MSComm1->Input().isEmpty());
+            // The pad writes the report at once; the tool has taken it in.
+            QTRY_VERIFY(!received.isEmpty());
             // Nothing is shown while the acknowledgement box is open...
             QCoreApplication::processEvents();
             QVERIFY(window->group2value[0]->text().isEmpty());
@@ -309,6 +311,13 @@ private Q_SLOTS:
         // Nothing of the rejected report reached the window.
         QCOMPARE(Layer(1), QStringList(14, QString()));
         QCOMPARE(window->Labelversion->text(), QString());
+
+        // The user is told once, not for every rejected report in a row.
+        QSignalSpy rejected(window.get(), &Main::ReportRejected);
+        clock.Advance(3000);
+        QTest::mouseClick(window->GetSn, Qt::LeftButton);
+        QVERIFY(rejected.wait());
+        QCOMPARE(boxes.warned.size(), 1);
 
         pad->SetState(PadState());
         clock.Advance(3000);
