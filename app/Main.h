@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -146,8 +147,9 @@ private:
     std::unique_ptr<vorlin::QtMessageBoxes> ownMessageBoxes;
     vorlin::MessageBoxes *messageBoxes = nullptr;
     std::optional<vorlin::SendPacing> pacing;
-    // Everything received, cut into the pad's messages.
+    // Everything received, cut into the pad's messages, and the messages not yet handled.
     vorlin::MessageFramer receivedText;
+    std::deque<vorlin::ReceivedMessage> pendingMessages;
     // The port box's text when the port was opened, to name the port in messages.
     QString connectedPortText;
     // Set while the poll handles messages; a box it shows keeps the event loop running.

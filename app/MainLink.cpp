@@ -22,6 +22,7 @@ using namespace vorlin;
 namespace {
 
 constexpr int kHighestScannedPort = 16;
+constexpr std::size_t kMaxPendingMessages = 8;
 const QString kLineSettings = QStringLiteral("115200,N,8,1");
 const QString kChoosePort = QStringLiteral("请选择一个串口");
 const QString kParameterUpdated = QStringLiteral("Parameter updated, please wait for 5s");
@@ -154,8 +155,17 @@ void Main::SendSettingsClick() {
 }
 
 void Main::OnComm() {
-    for (QByteArray chunk = MSComm1->Input(); !chunk.isEmpty(); chunk = MSComm1->Input())
+    for (QByteArray chunk = MSComm1->Input(); !chunk.isEmpty(); chunk = MSComm1->Input()) {
         receivedText.Append(chunk);
+        // Take complete messages out at once so the framer's memory stays bounded even while a
+        // message box holds up the poll. The pad sends one answer per command; a backlog beyond
+        // a few messages is a flood, and its oldest messages give way to the newest.
+        while (std::optional<ReceivedMessage> message = receivedText.Next()) {
+            if (pendingMessages.size() == kMaxPendingMessages)
+                pendingMessages.pop_front();
+            pendingMessages.push_back(std::move(*message));
+        }
+    }
     SchedulePoll();
 }
 
@@ -174,12 +184,13 @@ void Main::Timer1Timer() {
     // meanwhile wait in the buffer until it is dismissed.
     if (!pollBusy) {
         pollBusy = true;
-        while (std::optional<ReceivedMessage> message = receivedText.Next()) {
-            if (message->kind == ReceivedMessage::Kind::Acknowledgement) {
+        while (!pendingMessages.empty()) {
+            const ReceivedMessage message = std::move(pendingMessages.front());
+            pendingMessages.pop_front();
+            if (message.kind == ReceivedMessage::Kind::Acknowledgement)
                 messageBoxes->Inform(this, kParameterUpdated);
-            } else {
-                HandleReport(message->text);
-            }
+            else
+                HandleReport(message.text);
         }
         pollBusy = false;
     }

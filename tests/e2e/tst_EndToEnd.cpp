@@ -241,6 +241,18 @@ private Q_SLOTS:
         QCOMPARE(Layer(1), kWorkedExampleNames);
     }
 
+    // A flood of acknowledgements cannot pile up boxes without end, nor push out the report
+    // that follows it.
+    void floodOfAcknowledgementsIsBounded() {
+        PadOptions options;
+        options.noise = QByteArray("done").repeated(500);
+        StartPad(options);
+        OpenWindow();
+        ConnectAndRead();
+        QCOMPARE(Layer(1), kWorkedExampleNames);
+        QVERIFY2(boxes.informed.size() < 10, qPrintable(QString::number(boxes.informed.size())));
+    }
+
     void reportArrivingWhileTheBoxIsOpenIsKept() {
         StartPad();
         OpenWindow();
