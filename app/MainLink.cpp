@@ -225,17 +225,21 @@ void Main::HandleReport(const QByteArray &text) {
 
 void Main::RefreshControlStates() {
     const bool open = MSComm1->PortOpen();
-    const auto follow = [](QWidget *control, bool enabled) {
-        // Re-setting an unchanged state would still repaint.
-        if (control->isEnabled() != enabled)
-            control->setEnabled(enabled);
-    };
-    follow(Command1, !open);
-    follow(Command2, open);
-    follow(GetSn, open);
-    follow(sendsettings, open);
-    follow(Check1, open);
-    follow(NewTab1, open);
-    for (QPushButton *button : SetKey)
-        follow(button, open);
+    const std::array<std::pair<QWidget *, bool>, 6> controls = {{{Command1, !open},
+                                                                 {Command2, open},
+                                                                 {GetSn, open},
+                                                                 {sendsettings, open},
+                                                                 {Check1, open},
+                                                                 {NewTab1, open}}};
+    // Controls that become usable go first, so that the input focus of a control being
+    // disabled (the connect button just clicked) moves on to one of them rather than wrapping
+    // round to the port box. Re-setting an unchanged state would still repaint.
+    for (const bool enable : {true, false}) {
+        for (const auto &[control, enabled] : controls)
+            if (enabled == enable && control->isEnabled() != enabled)
+                control->setEnabled(enabled);
+        for (QPushButton *button : SetKey)
+            if (open == enable && button->isEnabled() != open)
+                button->setEnabled(open);
+    }
 }

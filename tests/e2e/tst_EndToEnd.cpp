@@ -138,6 +138,9 @@ private Q_SLOTS:
         // Controls follow the open port; showing the report sent nothing back.
         QVERIFY(window->GetSn->isEnabled() && window->SetKey[0]->isEnabled());
         QVERIFY(!window->Command1->isEnabled());
+        // The focus left the connect button for the disconnect button, not for the port box,
+        // whose blinking cursor would keep waking the idle tool.
+        QCOMPARE(window->focusWidget(), static_cast<QWidget *>(window->Command2));
         clock.Advance(5000);
         QCoreApplication::processEvents();
         QCOMPARE(Commands(), QStringList{"getsettings"});
