@@ -162,7 +162,9 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1);
+    // The poll looks as soon as the event loop is free again: a serial notification has
+    // returned, or a message box has been dismissed.
+    Timer1->setInterval(0);
     Timer1->setSingleShot(true);
     MSComm1 = new vorlin::SerialPort(std::move(dependencies.ports), this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
@@ -172,6 +174,9 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
     ConnectLink();
     // The first look sets the controls for the closed port.
     SchedulePoll();
+    // Start on the connect button: it is what a user does first, and a focused port box
+    // would keep its text cursor blinking while the tool sits idle.
+    Command1->setFocus(Qt::OtherFocusReason);
 }
 
 Main::~Main() = default;

@@ -100,6 +100,13 @@ private Q_SLOTS:
         QVERIFY(main->Labelversion->text().isEmpty());
     }
 
+    // The window opens on the connect button, not in the port box: an idle window with a
+    // blinking text cursor wakes up four times a second.
+    void startsOnTheConnectButton() {
+        QVERIFY(ShowActive(*main));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(main->Command1));
+    }
+
     void pages() {
         QCOMPARE(main->NewTab1->count(), 4);
         for (int page = 0; page < 4; ++page)
