@@ -87,11 +87,14 @@ QList<VirtualPort> PortDirectory::VirtualPorts() const {
     const QDir folder(VirtualPortsFolder());
     const QFileInfoList links =
         folder.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
-    for (const QFileInfo &link : links) {
-        // A link whose pad has gone points nowhere; leave it out.
-        if (!link.isSymLink() || !QFileInfo::exists(link.absoluteFilePath()))
+    for (const QFileInfo &entry : links) {
+        // Pads announce themselves with a link to their terminal device; a link whose pad has
+        // gone points nowhere, and plain files and folders are not ports.
+        const QFileInfo device(entry.canonicalFilePath());
+        if (entry.canonicalFilePath().isEmpty() || !device.exists() || device.isDir() ||
+            device.isFile())
             continue;
-        ports.append({link.fileName(), link.canonicalFilePath()});
+        ports.append({entry.fileName(), device.absoluteFilePath()});
     }
     return ports;
 }

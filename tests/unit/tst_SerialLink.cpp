@@ -122,6 +122,8 @@ private Q_SLOTS:
         QFile plain(VirtualPortsFolder() + "/notes.txt");
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
+        QVERIFY(QFile::link(plain.fileName(), VirtualPortsFolder() + "/link-to-notes"));
+        QVERIFY(QDir().mkpath(VirtualPortsFolder() + "/folder"));
 
         const QList<PortEntry> entries = PortDirectory().List();
         QStringList virtualPaths;
