@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QPushButton>
 #include <QTimer>
 
 int main(int argc, char *argv[]) {
@@ -12,11 +13,15 @@ int main(int argc, char *argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("vorlin-config"));
     QApplication::setWindowIcon(vorlin::AppIcon());
 
-    // Hidden: render the window after start-up into an image file and quit (documentation).
+    // Hidden, for documentation: render the window into an image file and quit; with
+    // --connect, first connect to the port in the port box and wait for the pad's settings.
     QCommandLineParser parser;
     QCommandLineOption screenshot(QStringLiteral("screenshot"), {}, QStringLiteral("file"));
-    screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(screenshot);
+    QCommandLineOption connectFirst(QStringLiteral("connect"));
+    for (QCommandLineOption *option : {&screenshot, &connectFirst}) {
+        option->setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(*option);
+    }
     parser.process(app);
 
     Main window;
@@ -24,8 +29,16 @@ int main(int argc, char *argv[]) {
 
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
-        QTimer::singleShot(
-            0, &window, [&window, file] { QApplication::exit(window.grab().save(file) ? 0 : 1); });
+        const auto grab = [&window, file] { QApplication::exit(window.grab().save(file) ? 0 : 1); };
+        if (parser.isSet(connectFirst)) {
+            QObject::connect(&window, &Main::ReportApplied, &window,
+                             [grab] { QTimer::singleShot(0, grab); });
+            // The pad takes its first command once the start-up pacing has passed.
+            QTimer::singleShot(3100, &window, [&window] { window.Command1->click(); });
+            QTimer::singleShot(15000, &window, [] { QApplication::exit(1); });
+        } else {
+            QTimer::singleShot(0, &window, grab);
+        }
     }
     return QApplication::exec();
 }
