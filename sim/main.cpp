@@ -88,7 +88,7 @@ int main(int argc, char *argv[]) {
                                                        "simulated-pad)."),
                                         QStringLiteral("name"), QStringLiteral("simulated-pad"));
     const QCommandLineOption stateOption(
-        QStringLiteral("state"), QStringLiteral("Start from the state in <file> (format below)."),
+        QStringLiteral("state"), QStringLiteral("Start from the state in <file> (format above)."),
         QStringLiteral("file"));
     const QCommandLineOption shortFormOption(
         QStringLiteral("short-form"),
