@@ -14,10 +14,9 @@
 //
 // Usage: bench_idle [seconds per state, default 20] [path of vorlin-pad-sim]
 #include "app/Main.h"
-#include "app/MessageBoxes.h"
+#include "bench/BenchSupport.h"
 #include "link/PortDirectory.h"
 #include "link/SerialPort.h"
-#include "protocol/SendPacing.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -46,36 +45,9 @@
 
 extern char **environ;
 
+using namespace vorlin::bench;
+
 namespace {
-
-// The steady clock moved forwards by hand, so the first command need not wait out the start-up
-// pacing in real time.
-class AheadClock final : public vorlin::Clock {
-public:
-    qint64 NowMs() const override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-                   .count() +
-               aheadMs;
-    }
-    void Advance(qint64 ms) { aheadMs += ms; }
-
-private:
-    qint64 aheadMs = 0;
-};
-
-// A message box would stop the benchmark; say what it would have shown instead.
-class PrintedBoxes final : public vorlin::MessageBoxes {
-public:
-    void Inform(QWidget *, const QString &text) override {
-        std::fprintf(stderr, "bench_idle: notice: %s\n", qPrintable(text));
-    }
-    void Warn(QWidget *, const QString &text) override {
-        std::fprintf(stderr, "bench_idle: warning: %s\n", qPrintable(text));
-        ++warnings;
-    }
-    int warnings = 0;
-};
 
 // Lists the one pad this benchmark started and nothing else, whatever else runs on the machine.
 class OnePad final : public vorlin::PortDirectory {
@@ -160,23 +132,6 @@ void Click(QPushButton *button) {
     button->click();
 }
 
-QByteArray LoadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return "?";
-    const QByteArrayList fields = file.readAll().split(' ');
-    if (fields.size() < 3)
-        return "?";
-    return QByteArray(fields[0] + ' ' + fields[1] + ' ' + fields[2]);
-}
-
-// Runs the event loop for the given time, with nothing else going on.
-void Idle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 quint64 awakenings = 0;
 
 void Measure(const char *state, int seconds, TimerEventCounter &timers) {
@@ -185,7 +140,7 @@ void Measure(const char *state, int seconds, TimerEventCounter &timers) {
     const Usage before = Now();
     QElapsedTimer wall;
     wall.start();
-    Idle(seconds * 1000);
+    Pause(seconds * 1000);
     const double elapsed = double(wall.nsecsElapsed()) / 1e9;
     const Usage after = Now();
 
@@ -279,8 +234,7 @@ struct PadProcess {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    DefaultToOffscreen();
     QApplication app(argc, argv);
 
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
@@ -306,7 +260,7 @@ int main(int argc, char **argv) {
                      [] { ++awakenings; });
 
     AheadClock clock;
-    PrintedBoxes boxes;
+    PrintedBoxes boxes("bench_idle");
     Main::Dependencies dependencies;
     dependencies.ports = std::make_unique<OnePad>(name, pad.link);
     dependencies.clock = &clock;
@@ -314,13 +268,13 @@ int main(int argc, char **argv) {
     Main window(std::move(dependencies));
     window.show();
     // Let start-up settle: first paint, the first look at the closed port.
-    Idle(1000);
+    Pause(1000);
 
     // At start-up the port box's editor has the focus and its text cursor blinks.
     Measure("port closed, never connected, start-up focus", seconds, timers);
     if (QWidget *focus = QApplication::focusWidget())
         focus->clearFocus();
-    Idle(1000);
+    Pause(1000);
     Measure("port closed, never connected, no focus (nothing blinks)", seconds, timers);
 
     clock.Advance(3000);
@@ -339,12 +293,12 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "bench_idle: no report within 10 s\n");
         return 1;
     }
-    Idle(1000);
+    Pause(1000);
     // Wherever the click left the focus.
     Measure("port open, report applied, line quiet, focus as the click left it", seconds, timers);
     if (QWidget *focus = QApplication::focusWidget())
         focus->clearFocus();
-    Idle(1000);
+    Pause(1000);
     Measure("port open, report applied, line quiet, no focus", seconds, timers);
 
     {
@@ -357,7 +311,7 @@ int main(int argc, char **argv) {
     }
 
     Click(window.Command2);
-    Idle(1000);
+    Pause(1000);
     if (window.MSComm1->PortOpen()) {
         std::fprintf(stderr, "bench_idle: the port did not close\n");
         return 1;

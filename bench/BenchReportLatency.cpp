@@ -17,12 +17,10 @@
 //
 // Usage: bench_report_latency [iterations, default 200]
 #include "app/Main.h"
-#include "app/MessageBoxes.h"
+#include "bench/BenchSupport.h"
 #include "keys/KeyTable.h"
-#include "link/PortDirectory.h"
 #include "link/SerialPort.h"
 #include "protocol/MessageFramer.h"
-#include "protocol/SendPacing.h"
 #include "protocol/SettingsReport.h"
 #include "sim/PadState.h"
 
@@ -30,7 +28,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -41,10 +38,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
+
+using namespace vorlin::bench;
 
 namespace {
 
@@ -63,108 +60,6 @@ constexpr qsizetype kChunkBytes = 64;
 constexpr int kChunkPaceMs = 6;
 constexpr double kMicrosecondsPerByte = 10.0 * 1e6 / 115200.0;
 
-// The steady clock moved forwards by hand, so the window's pacing lets the first command out
-// without waiting.
-class AheadClock final : public vorlin::Clock {
-public:
-    qint64 NowMs() const override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(Now().time_since_epoch())
-                   .count() +
-               aheadMs;
-    }
-    void Advance(qint64 ms) { aheadMs += ms; }
-
-private:
-    qint64 aheadMs = 0;
-};
-
-class PrintedBoxes final : public vorlin::MessageBoxes {
-public:
-    void Inform(QWidget *, const QString &text) override {
-        std::fprintf(stderr, "bench_report_latency: notice: %s\n", qPrintable(text));
-    }
-    void Warn(QWidget *, const QString &text) override {
-        std::fprintf(stderr, "bench_report_latency: warning: %s\n", qPrintable(text));
-        ++warnings;
-    }
-    int warnings = 0;
-};
-
-// The benchmark's pseudo-terminal as the only port, port 1.
-class OnePort final : public vorlin::PortDirectory {
-public:
-    explicit OnePort(QString device) : device(std::move(device)) {}
-
-protected:
-    QList<vorlin::SystemPort> SystemPorts() const override {
-        return {{device, QStringLiteral("bench pseudo-terminal"), false}};
-    }
-    QList<vorlin::VirtualPort> VirtualPorts() const override { return {}; }
-
-private:
-    QString device;
-};
-
-// The master side of a raw pseudo-terminal. The benchmark also keeps the slave open, so the line
-// does not hang up while the window opens and closes the port during its start-up scan.
-class Line {
-public:
-    bool Open() {
-        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
-            return false;
-        char name[128] = {};
-        if (::ptsname_r(master, name, sizeof name) != 0)
-            return false;
-        termios settings{};
-        if (::tcgetattr(master, &settings) != 0)
-            return false;
-        ::cfmakeraw(&settings);
-        ::cfsetspeed(&settings, B115200);
-        if (::tcsetattr(master, TCSANOW, &settings) != 0)
-            return false;
-        slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        slavePath = QString::fromLocal8Bit(name);
-        return slave >= 0;
-    }
-    ~Line() {
-        if (slave >= 0)
-            ::close(slave);
-        if (master >= 0)
-            ::close(master);
-    }
-
-    // One write() of all the bytes; false when the kernel took fewer.
-    bool Write(const char *data, qsizetype size) const {
-        const ssize_t written = ::write(master, data, size_t(size));
-        if (written != ssize_t(size)) {
-            std::fprintf(stderr, "bench_report_latency: write of %lld bytes gave %zd (%s)\n",
-                         qlonglong(size), written, std::strerror(errno));
-            return false;
-        }
-        return true;
-    }
-
-    // Reads and drops what the window wrote ("getsettings").
-    QByteArray Drain() const {
-        QByteArray text;
-        char buffer[256];
-        const int flags = ::fcntl(master, F_GETFL);
-        ::fcntl(master, F_SETFL, flags | O_NONBLOCK);
-        for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;)
-            text.append(buffer, got);
-        ::fcntl(master, F_SETFL, flags);
-        return text;
-    }
-
-    QString SlavePath() const { return slavePath; }
-
-private:
-    int master = -1;
-    int slave = -1;
-    QString slavePath;
-};
-
 // The pad's factory settings with every layer's slots rotated by `turn`, the reported layer,
 // the RGB and enable flags unchanged: a full-form report whose 56 slot texts differ from the
 // previous turn's.
@@ -182,41 +77,10 @@ void RunUntilIdle() {
     }
 }
 
-void Pause(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-struct Percentiles {
-    double median, p90, p99, max, min, mean;
-};
-
-Percentiles Summarise(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const auto at = [&](double q) {
-        return values[std::min(values.size() - 1, size_t(q * double(values.size() - 1) + 0.5))];
-    };
-    double sum = 0;
-    for (double value : values)
-        sum += value;
-    return {at(0.5), at(0.9), at(0.99), values.back(), values.front(), sum / double(values.size())};
-}
-
 void Print(const char *what, const std::vector<double> &values) {
     const Percentiles p = Summarise(values);
     std::printf("  %-46s median %7.0f  p90 %7.0f  p99 %7.0f  max %7.0f  (min %.0f, mean %.0f) µs\n",
                 what, p.median, p.p90, p.p99, p.max, p.min, p.mean);
-}
-
-QByteArray LoadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return "?";
-    const QByteArrayList fields = file.readAll().split(' ');
-    if (fields.size() < 3)
-        return "?";
-    return QByteArray(fields[0] + ' ' + fields[1] + ' ' + fields[2]);
 }
 
 // Notes when the window's receive poll (Timer1) starts, before the window sees its tick.
@@ -355,7 +219,7 @@ void PrintTimings(const char *title, const Timings &timings) {
 // Times the receive notification's drain loop (the window's OnComm) on a standalone serial
 // component over a second pseudo-terminal.
 void TimeDrainLoop(const QByteArray &report, int iterations) {
-    Line line;
+    Line line("bench_report_latency");
     if (!line.Open()) {
         std::fprintf(stderr, "bench_report_latency: no second pseudo-terminal\n");
         return;
@@ -409,8 +273,7 @@ void TimeDrainLoop(const QByteArray &report, int iterations) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    DefaultToOffscreen();
     QApplication app(argc, argv);
     const int iterations = argc > 1 ? std::atoi(argv[1]) : 200;
     if (iterations <= 0) {
@@ -418,7 +281,7 @@ int main(int argc, char **argv) {
         return 2;
     }
 
-    Line line;
+    Line line("bench_report_latency");
     if (!line.Open()) {
         std::fprintf(stderr, "bench_report_latency: cannot open a pseudo-terminal: %s\n",
                      std::strerror(errno));
@@ -426,7 +289,7 @@ int main(int argc, char **argv) {
     }
 
     AheadClock clock;
-    PrintedBoxes boxes;
+    PrintedBoxes boxes("bench_report_latency");
     Main::Dependencies dependencies;
     dependencies.ports = std::make_unique<OnePort>(line.SlavePath());
     dependencies.clock = &clock;
