@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace vorlin;
 
 namespace {
@@ -159,8 +161,17 @@ void Main::OnComm() {
         receivedText.Append(chunk);
         // Take complete messages out at once so the framer's memory stays bounded even while a
         // message box holds up the poll. The pad sends one answer per command; a backlog beyond
-        // a few messages is a flood, and its oldest messages give way to the newest.
+        // a few messages is a flood, and its oldest messages give way to the newest. Any number
+        // of acknowledgements waiting together make one box, so a noisy line cannot keep the
+        // user dismissing boxes.
         while (std::optional<ReceivedMessage> message = receivedText.Next()) {
+            const bool acknowledgement = message->kind == ReceivedMessage::Kind::Acknowledgement;
+            if (acknowledgement && std::any_of(pendingMessages.begin(), pendingMessages.end(),
+                                               [](const ReceivedMessage &waiting) {
+                                                   return waiting.kind ==
+                                                          ReceivedMessage::Kind::Acknowledgement;
+                                               }))
+                continue;
             if (pendingMessages.size() == kMaxPendingMessages)
                 pendingMessages.pop_front();
             pendingMessages.push_back(std::move(*message));
@@ -235,6 +246,8 @@ void Main::RefreshControlStates() {
     // disabled (the connect button just clicked) moves on to one of them rather than wrapping
     // round to the port box. Re-setting an unchanged state would still repaint.
     for (const bool enable : {true, false}) {
+        if (!enable)
+            KeepFocusOnAUsableControl(open ? Command2 : Command1);
         for (const auto &[control, enabled] : controls)
             if (enabled == enable && control->isEnabled() != enabled)
                 control->setEnabled(enabled);
@@ -242,4 +255,18 @@ void Main::RefreshControlStates() {
             if (open == enable && button->isEnabled() != open)
                 button->setEnabled(open);
     }
+}
+
+void Main::KeepFocusOnAUsableControl(QWidget *usable) {
+    // Qt moves the focus of a control being disabled along the focus chain, which may be
+    // disabled next in the same refresh and leave the window with no focus at all.
+    QWidget *focus = focusWidget();
+    if (focus == nullptr || !usable->isEnabled())
+        return;
+    const bool goingAway = focus == Command1 || focus == Command2 || focus == GetSn ||
+                           focus == sendsettings || focus == Check1 ||
+                           NewTab1->isAncestorOf(focus) ||
+                           std::find(SetKey.begin(), SetKey.end(), focus) != SetKey.end();
+    if (goingAway && focus != usable)
+        usable->setFocus(Qt::OtherFocusReason);
 }
