@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/AppIcon.h"
+#include "app/KeyButton.h"
 #include "app/KeyButtonTable.h"
 #include "app/LayerTabs.h"
 #include "app/Twips.h"
@@ -321,9 +322,9 @@ void Main::CreateKeyboard() {
     for (const vorlin::KeyButtonSpec &key : vorlin::kKeyButtons) {
         const QString token = key.token.toString();
         const QRect &twips = rects.at(key.index);
-        QPushButton *button =
-            Create<QPushButton>(this, ElementName("SetKey", key.index),
-                                key.caption.isEmpty() ? token : key.caption.toString(), twips);
+        QPushButton *button = Create<vorlin::KeyButton>(
+            this, ElementName("SetKey", key.index),
+            key.caption.isEmpty() ? token : key.caption.toString(), twips);
         button->setProperty("Tag", token);
         // The caption is often shortened ("Scrol", "Prt") or a symbol; the token is the key's name.
         button->setAccessibleName(token);
