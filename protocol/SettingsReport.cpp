@@ -31,25 +31,37 @@ DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) 
     if (message.size() < 4 || !message.startsWith("[[") || !message.endsWith("]]"))
         return Rejected(QStringLiteral("设置报告格式错误：缺少“[[”或“]]”"));
 
-    const QString body =
-        keyTable.CodesToNames(QString::fromUtf8(message.mid(2, message.size() - 4)));
-    const QStringList fields = SplitKeepingEmpty(body, QStringLiteral("!!"));
+    // Codes are digits and names hold no "!" or "|", so taking the body apart before turning
+    // codes into names gives the same fields; a report too short to use is then turned away
+    // before the costly rewriting.
+    QStringList fields = SplitKeepingEmpty(QString::fromUtf8(message.mid(2, message.size() - 4)),
+                                           QStringLiteral("!!"));
     if (fields.size() < kMinFieldCount) {
         return Rejected(QStringLiteral("设置报告不完整：只有 %1 个字段（至少需要 %2 个）")
                             .arg(fields.size())
                             .arg(kMinFieldCount));
     }
 
+    for (int layer = 0; layer < kLayerCount; ++layer) {
+        const qsizetype entries =
+            SplitKeepingEmpty(fields.at(1 + layer), QStringLiteral("||")).size();
+        if (entries < kSlotCount) {
+            return Rejected(QStringLiteral("设置报告不完整：层%1 只有 %2 个按键设置（需要 %3 个）")
+                                .arg(layer + 1)
+                                .arg(entries)
+                                .arg(kSlotCount));
+        }
+    }
+
+    const qsizetype usedFields =
+        fields.size() == kFullFormFieldCount ? kFullFormFieldCount : kMinFieldCount;
+    for (qsizetype field = 0; field < usedFields; ++field)
+        fields[field] = keyTable.CodesToNames(fields.at(field));
+
     SettingsReport report;
     report.reportedLayer = PageIndexOf(fields.at(0));
     for (int layer = 0; layer < kLayerCount; ++layer) {
         QStringList entries = SplitKeepingEmpty(fields.at(1 + layer), QStringLiteral("||"));
-        if (entries.size() < kSlotCount) {
-            return Rejected(QStringLiteral("设置报告不完整：层%1 只有 %2 个按键设置（需要 %3 个）")
-                                .arg(layer + 1)
-                                .arg(entries.size())
-                                .arg(kSlotCount));
-        }
         entries.resize(kSlotCount);
         report.slotTexts[layer] = entries;
     }
