@@ -1,5 +1,7 @@
 #include "keys/KeyTable.h"
 
+#include <bitset>
+
 namespace vorlin {
 namespace {
 
@@ -96,6 +98,24 @@ constexpr Entry kEntries[KeyTable::kEntryCount] = {
     {"邮件", 516},
 };
 
+// Every run of three digits in the text, as a number.
+std::bitset<1000> ThreeDigitWindows(const QString &text) {
+    std::bitset<1000> windows;
+    int run = 0;
+    int value = 0;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9') {
+            value = (value * 10 + (c.unicode() - u'0')) % 1000;
+            if (++run >= 3)
+                windows.set(value);
+        } else {
+            run = 0;
+            value = 0;
+        }
+    }
+    return windows;
+}
+
 } // namespace
 
 KeyTable::KeyTable() {
@@ -120,9 +140,17 @@ QString KeyTable::TokenToWire(const QString &token) const {
 }
 
 QString KeyTable::CodesToNames(QString text) const {
-    // Entry k works on the text as entries 0 to k - 1 left it.
-    for (qsizetype k = 0; k < keyNames.size(); ++k)
+    // Entry k works on the text as entries 0 to k - 1 left it. An entry whose code is not among
+    // the text's three-digit windows has nothing to replace, so only the codes present cost a
+    // pass. A name may end in digits ("F10", "KP_6") that join the digits after it into a new
+    // window, so the windows are taken again after every replacement.
+    std::bitset<1000> windows = ThreeDigitWindows(text);
+    for (qsizetype k = 0; k < keyNames.size() && windows.any(); ++k) {
+        if (!windows.test(keyCodes.at(k)))
+            continue;
         text.replace(QString::number(keyCodes.at(k)), keyNames.at(k));
+        windows = ThreeDigitWindows(text);
+    }
     return text;
 }
 

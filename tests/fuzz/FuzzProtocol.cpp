@@ -83,6 +83,15 @@ QByteArrayList DrainChecked(MessageFramer &framer) {
     return texts;
 }
 
+// Code-to-name rewriting the plain way: every entry in table order replaces its code over the
+// whole text as the entries before it left it.
+QString CodesToNamesOneByOne(QString text) {
+    const vorlin::KeyTable &table = Table();
+    for (qsizetype k = 0; k < table.keyNames.size(); ++k)
+        text.replace(QString::number(table.keyCodes.at(k)), table.keyNames.at(k));
+    return text;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -119,5 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The decoder must also survive text that never passed the framer.
     CheckDecoded(received.toByteArray());
+
+    // The table's rewriting skips entries whose code is absent; that must not change the result.
+    const QString text = QString::fromLatin1(received);
+    Require(Table().CodesToNames(text) == CodesToNamesOneByOne(text),
+            "code-to-name rewriting as entry after entry");
     return 0;
 }

@@ -136,6 +136,12 @@ private Q_SLOTS:
                                             << "999 + 100";
         QTest::newRow("run of digits, left to right") << "128129"
                                                       << "L_CTRLL_SHIFT";
+        // Table order decides, not position: 128 (entry 0) goes before 512 (entry 78).
+        QTest::newRow("earlier entry first") << "5128"
+                                             << "5L_CTRL";
+        // A name ending in a digit joins the digits after it into a later entry's code.
+        QTest::newRow("name digits join a later code") << "23001"
+                                                       << "KP_单击";
         QTest::newRow("empty") << ""
                                << "";
     }
