@@ -32,6 +32,7 @@ const QString kParameterUpdated = QStringLiteral("Parameter updated, please wait
 } // namespace
 
 void Main::ScanPorts() {
+    MSComm1->HoldPortListing(true);
     int listed = 0;
     for (int number = 1; number <= kHighestScannedPort; ++number) {
         MSComm1->SetCommPort(number);
@@ -45,6 +46,7 @@ void Main::ScanPorts() {
         Combo1->setItemData(listed, tooltip, Qt::ToolTipRole);
         ++listed;
     }
+    MSComm1->HoldPortListing(false);
     if (listed > 0)
         Combo1->setCurrentIndex(0);
 }

@@ -63,12 +63,19 @@ std::optional<PortEntry> PortDirectory::Find(int number) const {
         return PortEntry{number, QStringLiteral("COM%1").arg(number), QString()};
     return std::nullopt;
 #else
-    const QList<PortEntry> entries = List();
+    if (holding && !heldList)
+        heldList = List();
+    const QList<PortEntry> entries = holding ? *heldList : List();
     for (const PortEntry &entry : entries)
         if (entry.number == number)
             return entry;
     return std::nullopt;
 #endif
+}
+
+void PortDirectory::HoldListing(bool hold) const {
+    holding = hold;
+    heldList.reset();
 }
 
 QList<SystemPort> PortDirectory::SystemPorts() const {

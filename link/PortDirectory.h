@@ -44,9 +44,17 @@ public:
     virtual QList<PortEntry> List() const;
     std::optional<PortEntry> Find(int number) const;
 
+    // While held, lookups share one listing: the port scan looks up sixteen numbers in a row,
+    // and reading the system's device tree for each costs tens of milliseconds.
+    void HoldListing(bool hold) const;
+
 protected:
     virtual QList<SystemPort> SystemPorts() const;
     virtual QList<VirtualPort> VirtualPorts() const;
+
+private:
+    mutable std::optional<QList<PortEntry>> heldList;
+    mutable bool holding = false;
 };
 
 } // namespace vorlin

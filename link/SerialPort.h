@@ -45,6 +45,9 @@ public:
     // Returns and removes at most InputLen waiting characters; empty when none wait.
     QByteArray Input();
 
+    // While held, port numbers map to devices by one listing of the system's ports.
+    void HoldPortListing(bool hold) { directory->HoldListing(hold); }
+
     OpenFailure LastOpenFailure() const { return lastOpenFailure; }
     // The system's words for the last failure.
     QString LastErrorText() const { return lastErrorText; }

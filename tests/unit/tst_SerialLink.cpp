@@ -63,6 +63,19 @@ private:
     QList<SystemPort> ports;
 };
 
+// Counts how often the system's ports are read.
+class CountingDirectory : public PortDirectory {
+public:
+    mutable int listings = 0;
+
+protected:
+    QList<SystemPort> SystemPorts() const override {
+        ++listings;
+        return {{"/dev/ttyACM0", "", true}};
+    }
+    QList<VirtualPort> VirtualPorts() const override { return {}; }
+};
+
 QStringList Paths(const QList<PortEntry> &entries) {
     QStringList paths;
     for (const PortEntry &entry : entries)
@@ -132,6 +145,19 @@ private Q_SLOTS:
                 virtualPaths.append(entry.devicePath);
         QCOMPARE(virtualPaths, QStringList{pty.slavePath});
         qunsetenv("XDG_RUNTIME_DIR");
+    }
+
+    // The scan shares one listing; a lookup afterwards sees ports plugged in since.
+    void heldListingIsReadOnce() {
+        CountingDirectory directory;
+        directory.HoldListing(true);
+        for (int number = 1; number <= 16; ++number)
+            directory.Find(number);
+        QCOMPARE(directory.listings, 1);
+        directory.HoldListing(false);
+        QVERIFY(directory.Find(1));
+        QVERIFY(directory.Find(1));
+        QCOMPARE(directory.listings, 3);
     }
 
     void portNumberFromText_data() {
