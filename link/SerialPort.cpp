@@ -3,8 +3,11 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <unistd.h>
+#include <utility>
 
 namespace vorlin {
 
@@ -79,28 +82,20 @@ bool SerialPort::SetSettings(const QString &settings) {
     const int baud = parts[0].toInt(&ok);
     if (!ok || baud <= 0)
         return false;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    switch (parts[1].toUpper().at(0).toLatin1()) {
-    case 'N':
-        parity = QSerialPort::NoParity;
-        break;
-    case 'E':
-        parity = QSerialPort::EvenParity;
-        break;
-    case 'O':
-        parity = QSerialPort::OddParity;
-        break;
-    case 'M':
-        parity = QSerialPort::MarkParity;
-        break;
-    case 'S':
-        parity = QSerialPort::SpaceParity;
-        break;
-    default:
+    // Parity is one letter: none, even, odd, mark or space.
+    static constexpr std::pair<char16_t, QSerialPort::Parity> kParities[] = {
+        {u'N', QSerialPort::NoParity},
+        {u'E', QSerialPort::EvenParity},
+        {u'O', QSerialPort::OddParity},
+        {u'M', QSerialPort::MarkParity},
+        {u'S', QSerialPort::SpaceParity}};
+    const auto parity = std::find_if(std::begin(kParities), std::end(kParities), [&](auto entry) {
+        return parts[1].compare(QChar(entry.first), Qt::CaseInsensitive) == 0;
+    });
+    if (parity == std::end(kParities))
         return false;
-    }
-    const int dataBits = parts[2].toInt();
-    if (dataBits < 5 || dataBits > 8)
+    const int dataBits = parts[2].toInt(&ok);
+    if (!ok || dataBits < 5 || dataBits > 8)
         return false;
     QSerialPort::StopBits stopBits = QSerialPort::OneStop;
     if (parts[3] == QLatin1String("2"))
@@ -109,7 +104,7 @@ bool SerialPort::SetSettings(const QString &settings) {
         stopBits = QSerialPort::OneAndHalfStop;
     else if (parts[3] != QLatin1String("1"))
         return false;
-    return port.setBaudRate(baud) && port.setParity(parity) &&
+    return port.setBaudRate(baud) && port.setParity(parity->second) &&
            port.setDataBits(static_cast<QSerialPort::DataBits>(dataBits)) &&
            port.setStopBits(stopBits);
 }

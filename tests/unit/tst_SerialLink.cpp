@@ -227,7 +227,11 @@ private Q_SLOTS:
         QVERIFY(serial.SetPortOpen(true));
         QVERIFY(serial.PortOpen());
         QVERIFY(serial.SetSettings("115200,N,8,1"));
-        QVERIFY(!serial.SetSettings("115200,Q,8,1"));
+        QVERIFY(serial.SetSettings("9600,n,8,1"));
+        for (const char *bad : {"115200,Q,8,1", "115200,,8,1", "115200,NN,8,1", "", "abc,N,8,1",
+                                "115200,N,9,1", "115200,N,x,1", "115200,N,8,3", "115200,N,8"})
+            QVERIFY2(!serial.SetSettings(bad), bad);
+        QVERIFY(serial.SetSettings("115200,N,8,1"));
 
         SerialPort second{
             std::make_unique<FixedDirectory>(QList<SystemPort>{{pty.slavePath, "", true}})};
