@@ -24,15 +24,15 @@ void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
             targets.layerEnableBoxes[layer]->setVisible(true);
             targets.layerEnableBoxes[layer]->setChecked(report.layerEnabled[layer]);
         }
-        targets.versionLabel->setText(report.firmwareVersion);
     } else {
         // An older pad reports no layer switches: hide them rather than show a guess.
         for (QLabel *label : targets.layerEnableLabels)
             label->setVisible(false);
         for (QCheckBox *box : targets.layerEnableBoxes)
             box->setVisible(false);
-        targets.versionLabel->setText(report.firmwareVersion);
     }
+    // The short form's decoding already gives its fixed version.
+    targets.versionLabel->setText(report.firmwareVersion);
 }
 
 } // namespace vorlin
