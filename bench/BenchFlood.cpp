@@ -295,22 +295,13 @@ int main(int argc, char **argv) {
     AheadClock clock;
     // Count every box, print only the first few of each kind.
     PrintedBoxes boxes(kProgram, 3);
-    Main::Dependencies dependencies;
-    dependencies.ports = std::make_unique<OnePort>(line.SlavePath());
-    dependencies.clock = &clock;
-    dependencies.messageBoxes = &boxes;
-    Main window(std::move(dependencies));
-    window.show();
-    Pause(200);
-    clock.Advance(10'000);
-    window.Command1->click();
-    if (!window.MSComm1->PortOpen()) {
-        std::fprintf(stderr, "%s: the window did not open %s\n", kProgram,
-                     qPrintable(line.SlavePath()));
+    const std::unique_ptr<Main> windowOwner =
+        ShowWindow(std::make_unique<OnePort>(line.SlavePath()), clock, boxes);
+    Main &window = *windowOwner;
+    if (!ConnectWindow(window, clock, kProgram, line.SlavePath())) {
         ::close(start[1]);
         return 1;
     }
-    Pause(200);
     const QString expected = window.Keys().CodesToNames(factory.layers[0].at(4));
 
     int applied = 0;

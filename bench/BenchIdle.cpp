@@ -261,12 +261,9 @@ int main(int argc, char **argv) {
 
     AheadClock clock;
     PrintedBoxes boxes("bench_idle");
-    Main::Dependencies dependencies;
-    dependencies.ports = std::make_unique<OnePad>(name, pad.link);
-    dependencies.clock = &clock;
-    dependencies.messageBoxes = &boxes;
-    Main window(std::move(dependencies));
-    window.show();
+    const std::unique_ptr<Main> windowOwner =
+        ShowWindow(std::make_unique<OnePad>(name, pad.link), clock, boxes);
+    Main &window = *windowOwner;
     // Let start-up settle: first paint, the first look at the closed port.
     Pause(1000);
 

@@ -290,21 +290,11 @@ int main(int argc, char **argv) {
 
     AheadClock clock;
     PrintedBoxes boxes("bench_report_latency");
-    Main::Dependencies dependencies;
-    dependencies.ports = std::make_unique<OnePort>(line.SlavePath());
-    dependencies.clock = &clock;
-    dependencies.messageBoxes = &boxes;
-    Main window(std::move(dependencies));
-    window.show();
-    Pause(200);
-    clock.Advance(10'000);
-    window.Command1->click();
-    if (!window.MSComm1->PortOpen()) {
-        std::fprintf(stderr, "bench_report_latency: the window did not open %s\n",
-                     qPrintable(line.SlavePath()));
+    const std::unique_ptr<Main> windowOwner =
+        ShowWindow(std::make_unique<OnePort>(line.SlavePath()), clock, boxes);
+    Main &window = *windowOwner;
+    if (!ConnectWindow(window, clock, "bench_report_latency", line.SlavePath()))
         return 1;
-    }
-    Pause(200);
     const QByteArray request = line.Drain();
     std::printf("window on %s, it asked for \"%s\"\n", qPrintable(line.SlavePath()),
                 request.constData());

@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -115,6 +116,29 @@ void Pause(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+std::unique_ptr<Main> ShowWindow(std::unique_ptr<vorlin::PortDirectory> ports, AheadClock &clock,
+                                 PrintedBoxes &boxes) {
+    Main::Dependencies dependencies;
+    dependencies.ports = std::move(ports);
+    dependencies.clock = &clock;
+    dependencies.messageBoxes = &boxes;
+    auto window = std::make_unique<Main>(std::move(dependencies));
+    window->show();
+    return window;
+}
+
+bool ConnectWindow(Main &window, AheadClock &clock, const char *program, const QString &device) {
+    Pause(200);
+    clock.Advance(10'000);
+    window.Command1->click();
+    if (!window.MSComm1->PortOpen()) {
+        std::fprintf(stderr, "%s: the window did not open %s\n", program, qPrintable(device));
+        return false;
+    }
+    Pause(200);
+    return true;
 }
 
 } // namespace vorlin::bench

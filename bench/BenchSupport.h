@@ -3,6 +3,7 @@
 // own pseudo-terminal as the window's only port, and small measuring helpers.
 #pragma once
 
+#include "app/Main.h"
 #include "app/MessageBoxes.h"
 #include "link/PortDirectory.h"
 #include "protocol/SendPacing.h"
@@ -10,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <utility>
 
 #include <vector>
@@ -101,5 +103,13 @@ QByteArray LoadAverage();
 
 // Runs the event loop for the given time.
 void Pause(int ms);
+
+// The window as the benchmarks run it: the given ports, the ahead clock, printing boxes; shown.
+std::unique_ptr<Main> ShowWindow(std::unique_ptr<vorlin::PortDirectory> ports, AheadClock &clock,
+                                 PrintedBoxes &boxes);
+
+// Connects the window to its first port past the start-up pacing and lets it send its request.
+// False, with a message naming `device`, when the port did not open.
+bool ConnectWindow(Main &window, AheadClock &clock, const char *program, const QString &device);
 
 } // namespace vorlin::bench
