@@ -166,6 +166,7 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
         dependencies.messageBoxes = ownMessageBoxes.get();
     }
     messageBoxes = dependencies.messageBoxes;
+    portDirectory = dependencies.ports.get();
     pacing.emplace(*dependencies.clock);
 
     RegisterFontSubstitutions();
