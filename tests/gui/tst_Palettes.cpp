@@ -56,11 +56,9 @@ private Q_SLOTS:
     void cleanup() { QApplication::setPalette(defaultPalette); }
 
     void contrastRatio() {
+        // What the measurements below rest on.
         QCOMPARE(vorlin::ContrastRatio(Qt::black, Qt::white), 21.0);
         QCOMPARE(qRound(vorlin::ContrastRatio(QColor("#767676"), Qt::white) * 100), 454);
-        // Fusion's highlight takes black text, qt6ct's "darker" one white.
-        QCOMPARE(vorlin::ReadableTextOn(QColor("#308cc6")), QColor(Qt::black));
-        QCOMPARE(vorlin::ReadableTextOn(QColor("#12608a")), QColor(Qt::white));
     }
 
     void captionsStandOut_data() {
@@ -90,38 +88,30 @@ private Q_SLOTS:
         if (!portOpen)
             main->NewTab1->setEnabled(false);
 
-        struct Caption {
-            QString name;
-            QWidget *control;
-            QRect rect; // inside the control's frame and borders
-            QColor background;
-        };
-        const QColor white(Qt::white);
-        QList<Caption> captions;
-        for (QLabel *label : main->LabelGroup1)
-            captions.append({label->text(), label, label->rect(), white});
-        QTabBar *bar = main->NewTab1->tabBar();
-        captions.append({"selected tab", bar, bar->tabRect(0).adjusted(2, 2, -2, -2), white});
-        QPushButton *clear = main->group1valuebackspace[0];
-        captions.append({"╳", clear, clear->rect().adjusted(4, 4, -4, -4), white});
-        QGroupBox *frame = main->Frame1;
-        captions.append(
-            {"鼠标", frame, {0, 0, frame->width(), frame->fontMetrics().height()}, white});
-        captions.append({"highlighted slot", slot, slot->rect().adjusted(3, 3, -3, -3),
-                         palette.color(QPalette::Highlight)});
-
+        // Each caption's pixels, inside its control's frame and borders, against the background
+        // the layout asks for (a button face shades a little).
         const double floor = portOpen ? 4.5 : 3.0;
-        for (const Caption &caption : captions) {
-            const auto [background, ink] =
-                BackgroundAndInk(caption.control->grab(caption.rect).toImage());
+        const auto check = [floor](const QString &name, QWidget *control, const QRect &rect,
+                                   const QColor &expected) {
+            const auto [background, ink] = BackgroundAndInk(control->grab(rect).toImage());
             const double ratio = vorlin::ContrastRatio(ink, background);
             const QString what = QStringLiteral("%1: %2 on %3, %4:1")
-                                     .arg(caption.name, ink.name(), background.name())
+                                     .arg(name, ink.name(), background.name())
                                      .arg(ratio, 0, 'f', 2);
-            // The background is the one the layout asks for (a button face shades a little).
-            QVERIFY2(vorlin::ContrastRatio(background, caption.background) < 1.1, qPrintable(what));
+            QVERIFY2(vorlin::ContrastRatio(background, expected) < 1.1, qPrintable(what));
             QVERIFY2(ratio >= floor, qPrintable(what));
-        }
+        };
+        const QColor white(Qt::white);
+        for (QLabel *label : main->LabelGroup1)
+            check(label->text(), label, label->rect(), white);
+        QTabBar *bar = main->NewTab1->tabBar();
+        check("selected tab", bar, bar->tabRect(0).adjusted(2, 2, -2, -2), white);
+        QPushButton *clear = main->group1valuebackspace[0];
+        check("╳", clear, clear->rect().adjusted(4, 4, -4, -4), white);
+        QGroupBox *frame = main->Frame1;
+        check("鼠标", frame, {0, 0, frame->width(), frame->fontMetrics().height()}, white);
+        check("highlighted slot", slot, slot->rect().adjusted(3, 3, -3, -3),
+              palette.color(QPalette::Highlight));
     }
 };
 
