@@ -68,6 +68,9 @@ private Q_SLOTS:
             QCOMPARE(::chmod(pty->path, mode_t(mode)), 0);
         const QList<PortEntry> entries = {
             {1, free.path, {}}, {2, denied.path, {}}, {3, held.path, {}}};
+        // A pty number is soon reused; a lock that a killed program left on it is cleared by an
+        // open in this process, which the unprivileged child could not do.
+        FindUnopenablePorts(Listed(entries));
         SerialPort holder{std::make_unique<Listed>(entries)};
         holder.SetCommPort(3);
         QVERIFY(holder.SetPortOpen(true));
