@@ -144,6 +144,8 @@ private:
     void RefreshControlStates();
     void KeepFocusOnAUsableControl(QWidget *usable);
 
+    // The port directory MSComm1 owns, for finding the ports that will not open.
+    const vorlin::PortDirectory *portDirectory = nullptr;
     std::unique_ptr<vorlin::SteadyClock> ownClock;
     std::unique_ptr<vorlin::QtMessageBoxes> ownMessageBoxes;
     vorlin::MessageBoxes *messageBoxes = nullptr;

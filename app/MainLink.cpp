@@ -6,6 +6,7 @@
 #include "app/LayerTabs.h"
 #include "editor/ReportApplier.h"
 #include "link/ConnectError.h"
+#include "link/UnopenablePorts.h"
 #include "protocol/Commands.h"
 #include "protocol/SettingsReport.h"
 #include "protocol/UploadMessage.h"
@@ -78,16 +79,22 @@ void Main::Command1Click() {
         return;
     }
     const std::optional<int> number = PortNumberFromText(text);
+    // A text that names no usable port is often all a user is left with when the scan could open
+    // nothing; the message then says which ports there are and why they would not open.
     if (!number) {
-        messageBoxes->Warn(this, NotAPortMessage(text));
+        messageBoxes->Warn(this, NotAPortMessage(text) +
+                                     UnopenablePortsHint(FindUnopenablePorts(*portDirectory)));
         return;
     }
     if (MSComm1->PortOpen())
         return;
     MSComm1->SetCommPort(*number);
     if (!MSComm1->SetPortOpen(true)) {
-        messageBoxes->Warn(
-            this, OpenFailureMessage(text, MSComm1->LastOpenFailure(), MSComm1->LastErrorText()));
+        const OpenFailure failure = MSComm1->LastOpenFailure();
+        QString message = OpenFailureMessage(text, failure, MSComm1->LastErrorText());
+        if (failure == OpenFailure::NoSuchPort)
+            message += UnopenablePortsHint(FindUnopenablePorts(*portDirectory));
+        messageBoxes->Warn(this, message);
         SchedulePoll();
         return;
     }

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 #include "app/AppIcon.h"
+#include "app/QtTranslations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,6 +13,8 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("1.0.1"));
     QApplication::setDesktopFileName(QStringLiteral("vorlin-config"));
     QApplication::setWindowIcon(vorlin::AppIcon());
+    // Without them Qt's own buttons and names stay English; the tool works all the same.
+    vorlin::InstallQtTranslations(app);
 
     // Hidden, for documentation: render the window into an image file and quit; with
     // --connect, first connect to the port in the port box and wait for the pad's settings.

@@ -1,5 +1,7 @@
 #include "editor/FocusedSlot.h"
 
+#include "editor/Contrast.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPalette>
@@ -30,12 +32,12 @@ void PaintSlotBox(QLineEdit *box, const QColor &background) {
     QPalette palette = box->palette();
     if (palette.color(QPalette::Base) == background)
         return;
-    const QPalette &application = QApplication::palette();
     const bool highlighted = background == HighlightSlotColour();
     palette.setColor(QPalette::Base, background);
-    // Keep the tokens readable on the highlight.
-    palette.setColor(QPalette::Text,
-                     application.color(highlighted ? QPalette::HighlightedText : QPalette::Text));
+    // Keep the tokens readable on the highlight. A scheme's own highlighted-text colour is
+    // meant for selected text, not for a whole box, and often stands out too little from it.
+    palette.setColor(QPalette::Text, highlighted ? ReadableTextOn(background)
+                                                 : QApplication::palette().color(QPalette::Text));
     box->setPalette(palette);
 }
 

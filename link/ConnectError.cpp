@@ -1,6 +1,21 @@
 #include "link/ConnectError.h"
 
 namespace vorlin {
+namespace {
+
+// What a user who may not open serial ports can do about it; empty where the system has no such
+// remedy to offer.
+QString DialoutHint() {
+#ifdef Q_OS_LINUX
+    return QStringLiteral("请把当前用户加入 dialout 组：\n"
+                          "    sudo usermod -aG dialout $USER\n"
+                          "然后注销并重新登录，再连接。");
+#else
+    return {};
+#endif
+}
+
+} // namespace
 
 std::optional<int> PortNumberFromText(const QString &text) {
     QString rest = text;
@@ -23,15 +38,12 @@ QString OpenFailureMessage(const QString &portText, OpenFailure failure,
     case OpenFailure::NoSuchPort:
         return QStringLiteral("找不到串口 %1。请检查键盘是否已插好，或从列表中选择其他串口。")
             .arg(portText);
-    case OpenFailure::PermissionDenied:
-#ifdef Q_OS_LINUX
-        return QStringLiteral("没有权限打开串口 %1。\n\n请把当前用户加入 dialout 组：\n"
-                              "    sudo usermod -aG dialout $USER\n"
-                              "然后注销并重新登录，再连接。")
-            .arg(portText);
-#else
-        return QStringLiteral("没有权限打开串口 %1。").arg(portText);
-#endif
+    case OpenFailure::PermissionDenied: {
+        QString message = QStringLiteral("没有权限打开串口 %1。").arg(portText);
+        if (const QString hint = DialoutHint(); !hint.isEmpty())
+            message += QStringLiteral("\n\n") + hint;
+        return message;
+    }
     case OpenFailure::Busy:
         return QStringLiteral("串口 %1 正被其他程序占用。请关闭使用该串口的程序后再连接。")
             .arg(portText);
@@ -49,6 +61,30 @@ QString ConnectionLostMessage(const QString &portText, const QString &systemText
 
 QString WriteFailedMessage(const QString &portText, const QString &systemText) {
     return QStringLiteral("向串口 %1 发送数据失败：%2").arg(portText, systemText);
+}
+
+QString UnopenablePortsHint(const QList<UnopenablePort> &ports) {
+    if (ports.isEmpty())
+        return {};
+    QString hint = QStringLiteral("\n\n系统中有以下串口，但现在无法打开：");
+    bool denied = false;
+    bool busy = false;
+    for (const UnopenablePort &port : ports) {
+        const bool isDenied = port.failure == OpenFailure::PermissionDenied;
+        denied = denied || isDenied;
+        busy = busy || !isDenied;
+        hint += QStringLiteral("\n    Com%1（%2）：%3")
+                    .arg(port.port.number)
+                    .arg(port.port.devicePath, isDenied ? QStringLiteral("没有权限")
+                                                        : QStringLiteral("正被其他程序占用"));
+    }
+    if (denied) {
+        if (const QString remedy = DialoutHint(); !remedy.isEmpty())
+            hint += QStringLiteral("\n\n") + remedy;
+    }
+    if (busy)
+        hint += QStringLiteral("\n\n请关闭占用串口的程序（例如串口终端）后再连接。");
+    return hint;
 }
 
 } // namespace vorlin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/SerialPort.h"
+#include "link/UnopenablePorts.h"
 
 #include <QString>
 
@@ -17,5 +18,9 @@ QString NotAPortMessage(const QString &text);
 QString OpenFailureMessage(const QString &portText, OpenFailure failure, const QString &systemText);
 QString ConnectionLostMessage(const QString &portText, const QString &systemText);
 QString WriteFailedMessage(const QString &portText, const QString &systemText);
+
+// Added to a message about a port text that names no usable port: the system's ports that will
+// not open, each with its reason, and what to do about it. Empty when there are none.
+QString UnopenablePortsHint(const QList<UnopenablePort> &ports);
 
 } // namespace vorlin

@@ -391,6 +391,31 @@ private Q_SLOTS:
         QVERIFY(boxes.warned.at(0).contains("占用"));
         QVERIFY(!window->MSComm1->PortOpen());
     }
+
+    // Held from start-up, the pad is not listed; a connect with what the box then holds says
+    // where it is and why it cannot be used.
+    void heldPadIsNamedWhenThePortTextIsUnusable_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("initial text") << "";
+        QTest::newRow("no such port") << "Com7";
+    }
+    void heldPadIsNamedWhenThePortTextIsUnusable() {
+        QFETCH(QString, text);
+        StartPad();
+        vorlin::SerialPort other{std::make_unique<PadsOnly>()};
+        other.SetCommPort(1);
+        QVERIFY(other.SetPortOpen(true));
+        OpenWindow();
+        QCOMPARE(window->Combo1->count(), 0);
+        if (!text.isEmpty())
+            window->Combo1->setEditText(text);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QCOMPARE(boxes.warned.size(), 1);
+        QVERIFY2(boxes.warned.at(0).contains(
+                     QStringLiteral("Com1（%1）：正被其他程序占用").arg(pad->SlavePath())),
+                 qPrintable(boxes.warned.at(0)));
+        QVERIFY(!window->MSComm1->PortOpen());
+    }
 };
 
 QTEST_MAIN(TestEndToEnd)

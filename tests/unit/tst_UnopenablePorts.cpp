@@ -1,0 +1,92 @@
+// The ports that will not open, over pseudo-terminals: one free, one of mode 0, one held by
+// another open port. Root opens a device whatever its mode, so the probe runs in a child process
+// that, as root, first becomes an unprivileged user.
+#include "link/ConnectError.h"
+
+#include <QTest>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace vorlin;
+
+namespace {
+
+class Listed final : public PortDirectory {
+public:
+    explicit Listed(QList<PortEntry> entries) : entries(std::move(entries)) {}
+    QList<PortEntry> List() const override { return entries; }
+
+private:
+    QList<PortEntry> entries;
+};
+
+struct Pty {
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QByteArray path = ::grantpt(master) == 0 && ::unlockpt(master) == 0 ? ::ptsname(master) : "";
+    ~Pty() { ::close(master); }
+};
+
+// What `probe` returns when run by the unprivileged user 65534 (or by the user the test runs as,
+// if that is not root).
+QByteArray Unprivileged(const std::function<QByteArray()> &probe) {
+    int pipe[2];
+    if (::pipe(pipe) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
+                                                  ::setresgid(65534, 65534, 65534) == 0 &&
+                                                  ::setresuid(65534, 65534, 65534) == 0);
+        const QByteArray answer = dropped ? probe() : "still root";
+        ::_exit(::write(pipe[1], answer.constData(), answer.size()) == answer.size() ? 0 : 1);
+    }
+    ::close(pipe[1]);
+    QByteArray answer;
+    char chunk[256];
+    for (ssize_t n; (n = ::read(pipe[0], chunk, sizeof chunk)) > 0;)
+        answer.append(chunk, n);
+    ::close(pipe[0]);
+    ::waitpid(child, nullptr, 0);
+    return answer;
+}
+
+} // namespace
+
+class TestUnopenablePorts : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void refusedAndHeldPortsAreNamed() {
+        Pty free, denied, held;
+        QVERIFY(!free.path.isEmpty() && !denied.path.isEmpty() && !held.path.isEmpty());
+        for (const auto &[pty, mode] : {std::pair{&free, 0666}, {&held, 0666}, {&denied, 0}})
+            QCOMPARE(::chmod(pty->path, mode_t(mode)), 0);
+        const QList<PortEntry> entries = {
+            {1, free.path, {}}, {2, denied.path, {}}, {3, held.path, {}}};
+        // A pty number is soon reused; a lock that a killed program left on it is cleared by an
+        // open in this process, which the unprivileged child could not do.
+        FindUnopenablePorts(Listed(entries));
+        SerialPort holder{std::make_unique<Listed>(entries)};
+        holder.SetCommPort(3);
+        QVERIFY(holder.SetPortOpen(true));
+
+        const QString hint = QString::fromUtf8(Unprivileged([&entries] {
+            const QList<UnopenablePort> found = FindUnopenablePorts(Listed(entries));
+            return found.size() == 2 ? UnopenablePortsHint(found).toUtf8() : "not two ports";
+        }));
+        for (const QString &text :
+             {QStringLiteral("Com2（%1）：没有权限").arg(denied.path),
+              QStringLiteral("Com3（%1）：正被其他程序占用").arg(held.path),
+              QStringLiteral("usermod -aG dialout"), QStringLiteral("请关闭")})
+            QVERIFY2(hint.contains(text), qPrintable(hint));
+        QVERIFY(UnopenablePortsHint({}).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUnopenablePorts)
+#include "tst_UnopenablePorts.moc"
