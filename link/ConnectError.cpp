@@ -24,14 +24,12 @@ QString OpenFailureMessage(const QString &portText, OpenFailure failure,
         return QStringLiteral("找不到串口 %1。请检查键盘是否已插好，或从列表中选择其他串口。")
             .arg(portText);
     case OpenFailure::PermissionDenied:
-#ifdef Q_OS_LINUX
-        return QStringLiteral("没有权限打开串口 %1。\n\n请把当前用户加入 dialout 组：\n"
-                              "    sudo usermod -aG dialout $USER\n"
-                              "然后注销并重新登录，再连接。")
-            .arg(portText);
-#else
+        if (HostPortPlatform().PortsNeedDialoutGroup())
+            return QStringLiteral("没有权限打开串口 %1。\n\n请把当前用户加入 dialout 组：\n"
+                                  "    sudo usermod -aG dialout $USER\n"
+                                  "然后注销并重新登录，再连接。")
+                .arg(portText);
         return QStringLiteral("没有权限打开串口 %1。").arg(portText);
-#endif
     case OpenFailure::Busy:
         return QStringLiteral("串口 %1 正被其他程序占用。请关闭使用该串口的程序后再连接。")
             .arg(portText);
