@@ -10,7 +10,7 @@ QList<PortEntry> NumberPorts(QList<SystemPort> system, QList<VirtualPort> virtua
     return HostPortPlatform().NumberPorts(std::move(system), std::move(virtuals));
 }
 
-PortDirectory::PortDirectory(const PortPlatform &platform) : platform(&platform) {}
+PortDirectory::PortDirectory(const PortPlatform &portPlatform) : platform(&portPlatform) {}
 
 QList<PortEntry> PortDirectory::List() const {
     return platform->NumberPorts(SystemPorts(), VirtualPorts());

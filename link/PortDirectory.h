@@ -18,7 +18,7 @@ QList<PortEntry> NumberPorts(QList<SystemPort> system, QList<VirtualPort> virtua
 // typing its number, and on Windows COMN for any number N.
 class PortDirectory {
 public:
-    explicit PortDirectory(const PortPlatform &platform = HostPortPlatform());
+    explicit PortDirectory(const PortPlatform &portPlatform = HostPortPlatform());
     virtual ~PortDirectory() = default;
     virtual QList<PortEntry> List() const;
     std::optional<PortEntry> Find(int number) const;

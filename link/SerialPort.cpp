@@ -8,16 +8,16 @@
 
 namespace vorlin {
 
-SerialPort::SerialPort(std::unique_ptr<PortDirectory> directory, QObject *parent)
-    : SerialPort(std::move(directory), nullptr, parent) {}
+SerialPort::SerialPort(std::unique_ptr<PortDirectory> ports, QObject *parent)
+    : SerialPort(std::move(ports), nullptr, parent) {}
 
-SerialPort::SerialPort(std::unique_ptr<PortDirectory> directory,
-                       std::unique_ptr<SerialDevice> device, QObject *parent)
-    : QObject(parent), directory(std::move(directory)), device(std::move(device)) {
-    if (!this->device)
-        this->device = std::make_unique<QtSerialDevice>();
-    connect(this->device.get(), &SerialDevice::ReadyRead, this, &SerialPort::OnComm);
-    connect(this->device.get(), &SerialDevice::ErrorOccurred, this, &SerialPort::HandleError);
+SerialPort::SerialPort(std::unique_ptr<PortDirectory> ports,
+                       std::unique_ptr<SerialDevice> serialDevice, QObject *parent)
+    : QObject(parent), directory(std::move(ports)), device(std::move(serialDevice)) {
+    if (!device)
+        device = std::make_unique<QtSerialDevice>();
+    connect(device.get(), &SerialDevice::ReadyRead, this, &SerialPort::OnComm);
+    connect(device.get(), &SerialDevice::ErrorOccurred, this, &SerialPort::HandleError);
 }
 
 SerialPort::~SerialPort() = default;

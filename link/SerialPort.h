@@ -18,8 +18,8 @@ class SerialPort : public QObject {
     Q_OBJECT
 
 public:
-    explicit SerialPort(std::unique_ptr<PortDirectory> directory, QObject *parent = nullptr);
-    SerialPort(std::unique_ptr<PortDirectory> directory, std::unique_ptr<SerialDevice> device,
+    explicit SerialPort(std::unique_ptr<PortDirectory> ports, QObject *parent = nullptr);
+    SerialPort(std::unique_ptr<PortDirectory> ports, std::unique_ptr<SerialDevice> serialDevice,
                QObject *parent = nullptr);
     ~SerialPort() override;
 
