@@ -186,7 +186,8 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
     // returned, or a message box has been dismissed.
     Timer1->setInterval(0);
     Timer1->setSingleShot(true);
-    MSComm1 = new vorlin::SerialPort(std::move(dependencies.ports), this);
+    MSComm1 = new vorlin::SerialPort(std::move(dependencies.ports),
+                                     std::move(dependencies.serialDevice), this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
 
     pageOffset = NewTab1->PageOffset();

@@ -36,9 +36,10 @@ public:
     static constexpr int kKeyButtonCount = 126;
 
     // What the window uses from outside; anything left empty is the real thing (the system's
-    // serial ports, the steady clock, Qt message boxes).
+    // serial ports and serial device, the steady clock, Qt message boxes).
     struct Dependencies {
         std::unique_ptr<vorlin::PortDirectory> ports;
+        std::unique_ptr<vorlin::SerialDevice> serialDevice;
         const vorlin::Clock *clock = nullptr;
         vorlin::MessageBoxes *messageBoxes = nullptr;
     };

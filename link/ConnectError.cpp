@@ -6,13 +6,11 @@ namespace {
 // What a user who may not open serial ports can do about it; empty where the system has no such
 // remedy to offer.
 QString DialoutHint() {
-#ifdef Q_OS_LINUX
+    if (!HostPortPlatform().PortsNeedDialoutGroup())
+        return {};
     return QStringLiteral("请把当前用户加入 dialout 组：\n"
                           "    sudo usermod -aG dialout $USER\n"
                           "然后注销并重新登录，再连接。");
-#else
-    return {};
-#endif
 }
 
 } // namespace

@@ -4,73 +4,26 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
-#include <algorithm>
-
-#include <unistd.h>
-
 namespace vorlin {
 
-QString VirtualPortsFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        return runtime + QStringLiteral("/vorlin-pad");
-    return QStringLiteral("/tmp/vorlin-pad-%1").arg(::getuid());
-}
-
 QList<PortEntry> NumberPorts(QList<SystemPort> system, QList<VirtualPort> virtuals) {
-    const auto byPath = [](const SystemPort &a, const SystemPort &b) {
-        return a.devicePath < b.devicePath;
-    };
-    std::sort(system.begin(), system.end(), byPath);
-    std::stable_partition(system.begin(), system.end(),
-                          [](const SystemPort &port) { return port.attachedByUsb; });
-    std::sort(virtuals.begin(), virtuals.end(),
-              [](const VirtualPort &a, const VirtualPort &b) { return a.name < b.name; });
-
-    QList<PortEntry> entries;
-    const auto add = [&entries](const QString &path, const QString &description) {
-        entries.append({static_cast<int>(entries.size()) + 1, path, description});
-    };
-    for (const SystemPort &port : std::as_const(system))
-        if (port.attachedByUsb)
-            add(port.devicePath, port.description);
-    for (const VirtualPort &port : std::as_const(virtuals))
-        add(port.devicePath, QStringLiteral("模拟键盘 %1").arg(port.name));
-    for (const SystemPort &port : std::as_const(system))
-        if (!port.attachedByUsb)
-            add(port.devicePath, port.description);
-    return entries;
+    return HostPortPlatform().NumberPorts(std::move(system), std::move(virtuals));
 }
+
+PortDirectory::PortDirectory(const PortPlatform &portPlatform) : platform(&portPlatform) {}
 
 QList<PortEntry> PortDirectory::List() const {
-#ifdef Q_OS_WIN
-    QList<PortEntry> entries;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        bool ok = false;
-        const int number = info.portName().mid(3).toInt(&ok);
-        if (info.portName().startsWith(QLatin1String("COM")) && ok)
-            entries.append({number, info.portName(), info.description()});
-    }
-    return entries;
-#else
-    return NumberPorts(SystemPorts(), VirtualPorts());
-#endif
+    return platform->NumberPorts(SystemPorts(), VirtualPorts());
 }
 
 std::optional<PortEntry> PortDirectory::Find(int number) const {
-#ifdef Q_OS_WIN
-    if (number >= 1)
-        return PortEntry{number, QStringLiteral("COM%1").arg(number), QString()};
-    return std::nullopt;
-#else
     if (holding && !heldList)
         heldList = List();
     const QList<PortEntry> entries = holding ? *heldList : List();
     for (const PortEntry &entry : entries)
         if (entry.number == number)
             return entry;
-    return std::nullopt;
-#endif
+    return platform->Unlisted(number);
 }
 
 void PortDirectory::HoldListing(bool hold) const {
@@ -90,8 +43,12 @@ QList<SystemPort> PortDirectory::SystemPorts() const {
 }
 
 QList<VirtualPort> PortDirectory::VirtualPorts() const {
+    const QString path = VirtualPortsFolder();
+    folderState = CheckPortFolder(path);
+    if (folderState != PortFolderState::Trusted)
+        return {};
     QList<VirtualPort> ports;
-    const QDir folder(VirtualPortsFolder());
+    const QDir folder(path);
     const QFileInfoList links =
         folder.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     for (const QFileInfo &entry : links) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/PortPlatform.h"
+#include "portfolder/PortFolder.h"
+
 #include <QList>
 #include <QString>
 
@@ -7,39 +10,15 @@
 
 namespace vorlin {
 
-// One serial port as the user picks it: "Com" followed by its number.
-struct PortEntry {
-    int number = 0;
-    QString devicePath;  // what the port is opened by
-    QString description; // for the port list's tooltip
-};
-
-// A port the system reports, before numbering.
-struct SystemPort {
-    QString devicePath;
-    QString description;
-    bool attachedByUsb = false;
-};
-
-// A simulated pad announced as a link in the virtual-ports folder.
-struct VirtualPort {
-    QString name;
-    QString devicePath;
-};
-
-// The folder in which simulated pads announce themselves: $XDG_RUNTIME_DIR/vorlin-pad, or
-// /tmp/vorlin-pad-<uid> where there is no runtime directory.
-QString VirtualPortsFolder();
-
-// Numbers ports 1, 2, ...: ports attached by USB (by device path) first, since that is where a
-// pad is; then announced simulated pads (by name); then every other serial port (by device path).
+// Numbers ports as the platform the tool runs on does (see PortPlatform).
 QList<PortEntry> NumberPorts(QList<SystemPort> system, QList<VirtualPort> virtuals);
 
-// Maps port numbers to devices. On Windows port N is simply "COMN"; elsewhere the numbering
-// above is taken afresh at every lookup, so a pad plugged in later can be reached by typing
-// its number.
+// Maps port numbers to devices: the platform's numbering of the system's ports and the announced
+// simulated pads, taken afresh at every lookup so that a pad plugged in later can be reached by
+// typing its number, and on Windows COMN for any number N.
 class PortDirectory {
 public:
+    explicit PortDirectory(const PortPlatform &portPlatform = HostPortPlatform());
     virtual ~PortDirectory() = default;
     virtual QList<PortEntry> List() const;
     std::optional<PortEntry> Find(int number) const;
@@ -48,13 +27,21 @@ public:
     // and reading the system's device tree for each costs tens of milliseconds.
     void HoldListing(bool hold) const;
 
+    const PortPlatform &Platform() const { return *platform; }
+
+    // Whether the last listing could use the virtual-ports folder, and if not, why. The listing
+    // itself stays silent: an untrusted folder simply lists no pads.
+    PortFolderState VirtualPortsFolderState() const { return folderState; }
+
 protected:
     virtual QList<SystemPort> SystemPorts() const;
     virtual QList<VirtualPort> VirtualPorts() const;
 
 private:
+    const PortPlatform *platform;
     mutable std::optional<QList<PortEntry>> heldList;
     mutable bool holding = false;
+    mutable PortFolderState folderState = PortFolderState::Missing;
 };
 
 } // namespace vorlin

@@ -1,51 +1,33 @@
 #include "link/SerialPort.h"
 
-#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
-#include <cerrno>
 #include <iterator>
-#include <unistd.h>
 #include <utility>
 
 namespace vorlin {
 
-OpenFailure ClassifyOpenFailure(QSerialPort::SerialPortError error, bool deviceExists,
-                                bool accessDenied) {
-    switch (error) {
-    case QSerialPort::NoError:
-        return OpenFailure::None;
-    case QSerialPort::DeviceNotFoundError:
-        return OpenFailure::NoSuchPort;
-    case QSerialPort::PermissionError:
-        // Qt reports a port locked by another program as a permission error too; only the
-        // device's own access rights tell the two apart.
-        if (!deviceExists)
-            return OpenFailure::NoSuchPort;
-        return accessDenied ? OpenFailure::PermissionDenied : OpenFailure::Busy;
-    case QSerialPort::OpenError:
-        return OpenFailure::Busy;
-    default:
-        return deviceExists ? OpenFailure::Other : OpenFailure::NoSuchPort;
-    }
-}
+SerialPort::SerialPort(std::unique_ptr<PortDirectory> ports, QObject *parent)
+    : SerialPort(std::move(ports), nullptr, parent) {}
 
-SerialPort::SerialPort(std::unique_ptr<PortDirectory> directory, QObject *parent)
-    : QObject(parent), directory(std::move(directory)) {
-    connect(&port, &QSerialPort::readyRead, this, &SerialPort::OnComm);
-    connect(&port, &QSerialPort::errorOccurred, this, &SerialPort::HandleError);
+SerialPort::SerialPort(std::unique_ptr<PortDirectory> ports,
+                       std::unique_ptr<SerialDevice> serialDevice, QObject *parent)
+    : QObject(parent), directory(std::move(ports)), device(std::move(serialDevice)) {
+    if (!device)
+        device = std::make_unique<QtSerialDevice>();
+    connect(device.get(), &SerialDevice::ReadyRead, this, &SerialPort::OnComm);
+    connect(device.get(), &SerialDevice::ErrorOccurred, this, &SerialPort::HandleError);
 }
 
 SerialPort::~SerialPort() = default;
 
 bool SerialPort::SetPortOpen(bool open) {
     if (!open) {
-        if (port.isOpen())
-            port.close();
+        device->Close();
         return true;
     }
-    if (port.isOpen())
+    if (device->IsOpen())
         return true;
 
     lastOpenFailure = OpenFailure::None;
@@ -57,26 +39,22 @@ bool SerialPort::SetPortOpen(bool open) {
     }
     devicePath = entry->devicePath;
     deviceDescription = entry->description;
-    port.setPortName(devicePath);
-    if (port.open(QIODevice::ReadWrite))
+    if (device->Open(devicePath))
         return true;
 
-    const QByteArray path = QFile::encodeName(entry->devicePath);
-    const bool exists = QFileInfo::exists(entry->devicePath);
-    const bool denied = exists && ::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES;
-    lastOpenFailure = ClassifyOpenFailure(port.error(), exists, denied);
-    lastErrorText = port.errorString();
-    port.clearError();
+    lastOpenFailure = directory->Platform().ClassifyOpenFailure(device->Error(), devicePath);
+    lastErrorText = device->ErrorText();
+    device->ClearError();
     return false;
 }
 
 bool SerialPort::PortOpen() const {
-    return port.isOpen();
+    return device->IsOpen();
 }
 
 bool SerialPort::SetSettings(const QString &settings) {
     const QStringList parts = settings.split(u',');
-    if (parts.size() != 4 || !port.isOpen())
+    if (parts.size() != 4 || !device->IsOpen())
         return false;
     bool ok = false;
     const int baud = parts[0].toInt(&ok);
@@ -104,46 +82,45 @@ bool SerialPort::SetSettings(const QString &settings) {
         stopBits = QSerialPort::OneAndHalfStop;
     else if (parts[3] != QLatin1String("1"))
         return false;
-    return port.setBaudRate(baud) && port.setParity(parity->second) &&
-           port.setDataBits(static_cast<QSerialPort::DataBits>(dataBits)) &&
-           port.setStopBits(stopBits);
+    return device->SetLine(baud, parity->second, static_cast<QSerialPort::DataBits>(dataBits),
+                           stopBits);
 }
 
 void SerialPort::SetOutBufferCount(int count) {
-    if (count == 0 && port.isOpen())
-        port.clear(QSerialPort::Output);
+    if (count == 0 && device->IsOpen())
+        device->Discard(QSerialPort::Output);
 }
 
 void SerialPort::SetInBufferCount(int count) {
-    if (count == 0 && port.isOpen()) {
-        port.clear(QSerialPort::Input);
-        port.readAll();
-    }
+    if (count == 0 && device->IsOpen())
+        device->Discard(QSerialPort::Input);
 }
 
 bool SerialPort::Output(const QByteArray &text) {
     lastErrorText.clear();
-    if (!port.isOpen())
+    if (!device->IsOpen())
         return false;
-    if (port.write(text) != text.size()) {
-        lastErrorText = port.errorString();
-        return false;
-    }
-    // Hand the bytes to the driver now; a vanished device shows up here rather than later.
-    // A failure here closes the port (see HandleError) or leaves an error behind.
-    const bool flushed = port.flush();
-    if (!port.isOpen() || (!flushed && port.error() != QSerialPort::NoError)) {
+    // A failure closes the port (see HandleError, which keeps the system's words) or leaves an
+    // error behind, which is cleared so that it cannot count against the next write.
+    const auto failed = [this] {
         if (lastErrorText.isEmpty())
-            lastErrorText = port.errorString();
+            lastErrorText = device->ErrorText();
+        device->ClearError();
         return false;
-    }
+    };
+    if (device->Write(text) != text.size())
+        return failed();
+    // Hand the bytes to the driver now; a vanished device shows up here rather than later.
+    const bool flushed = device->Flush();
+    if (!device->IsOpen() || (!flushed && device->Error() != QSerialPort::NoError))
+        return failed();
     return true;
 }
 
 QByteArray SerialPort::Input() {
-    if (!port.isOpen())
+    if (!device->IsOpen())
         return {};
-    return inputLen > 0 ? port.read(inputLen) : port.readAll();
+    return device->Read(std::max(inputLen, 0));
 }
 
 void SerialPort::HandleError(QSerialPort::SerialPortError error) {
@@ -151,13 +128,13 @@ void SerialPort::HandleError(QSerialPort::SerialPortError error) {
     case QSerialPort::ReadError:
     case QSerialPort::ResourceError:
     case QSerialPort::WriteError: {
-        if (!port.isOpen())
+        if (!device->IsOpen())
             return;
         // The far end is gone. Left open, the port's notifier fires without end.
-        const QString reason = port.errorString();
+        const QString reason = device->ErrorText();
         lastErrorText = reason;
-        port.clearError();
-        port.close();
+        device->ClearError();
+        device->Close();
         // Tell the window once the serial code has returned, so a message box it shows does not
         // run inside the port's own notification.
         QMetaObject::invokeMethod(

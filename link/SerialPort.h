@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/PortDirectory.h"
+#include "link/SerialDevice.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -10,16 +11,16 @@
 
 namespace vorlin {
 
-// Why an open failed, in the terms the user can act on.
-enum class OpenFailure { None, NoSuchPort, PermissionDenied, Busy, Other };
-
 // The window's serial component: a numbered port with line settings, a receive notification and
-// whole-text reads and writes, over QSerialPort.
+// whole-text reads and writes, over a serial device (the system's, through QSerialPort, unless
+// one is given).
 class SerialPort : public QObject {
     Q_OBJECT
 
 public:
-    explicit SerialPort(std::unique_ptr<PortDirectory> directory, QObject *parent = nullptr);
+    explicit SerialPort(std::unique_ptr<PortDirectory> ports, QObject *parent = nullptr);
+    SerialPort(std::unique_ptr<PortDirectory> ports, std::unique_ptr<SerialDevice> serialDevice,
+               QObject *parent = nullptr);
     ~SerialPort() override;
 
     // Selects the port that the next open acts on.
@@ -65,7 +66,7 @@ private:
     void HandleError(QSerialPort::SerialPortError error);
 
     std::unique_ptr<PortDirectory> directory;
-    QSerialPort port;
+    std::unique_ptr<SerialDevice> device;
     QString devicePath;
     QString deviceDescription;
     int commPort = 1;
@@ -74,9 +75,5 @@ private:
     OpenFailure lastOpenFailure = OpenFailure::None;
     QString lastErrorText;
 };
-
-// Classifies a failed open from QSerialPort's error and whether the device can be accessed.
-OpenFailure ClassifyOpenFailure(QSerialPort::SerialPortError error, bool deviceExists,
-                                bool accessDenied);
 
 } // namespace vorlin

@@ -24,12 +24,13 @@ PseudoTerminal::~PseudoTerminal() {
 
 bool PseudoTerminal::Open(QString *error) {
     Close();
-    masterFd = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // POSIX promises only these two flags to posix_openpt, and macOS refuses any other; the pad
+    // relies on close-on-exec and non-blocking reads, so those are set right after.
+    masterFd = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (masterFd < 0) {
         *error = Failure("posix_openpt");
         return false;
     }
-    // posix_openpt passes the flags on to open(), but make sure of the two the pad relies on.
     ::fcntl(masterFd, F_SETFD, FD_CLOEXEC);
     ::fcntl(masterFd, F_SETFL, ::fcntl(masterFd, F_GETFL) | O_NONBLOCK);
     char name[128] = {};
@@ -64,7 +65,7 @@ bool PseudoTerminal::Open(QString *error) {
 
 int PseudoTerminal::UnreadBytes() const {
     int count = 0;
-    if (slaveFd < 0 || ::ioctl(slaveFd, TIOCINQ, &count) != 0)
+    if (slaveFd < 0 || ::ioctl(slaveFd, FIONREAD, &count) != 0)
         return 0;
     return count;
 }

@@ -6,16 +6,8 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vorlin::sim {
-
-QString VirtualPortsFolder() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        return runtime + QStringLiteral("/vorlin-pad");
-    return QStringLiteral("/tmp/vorlin-pad-%1").arg(::getuid());
-}
 
 bool MakeVirtualPortsFolder(const QString &folder, QString *error) {
     const QByteArray path = QFile::encodeName(folder);
@@ -24,21 +16,25 @@ bool MakeVirtualPortsFolder(const QString &folder, QString *error) {
                      .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    struct stat info {};
-    if (::lstat(path.constData(), &info) != 0) {
-        *error = QStringLiteral("cannot examine %1: %2")
-                     .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
-    if (!S_ISDIR(info.st_mode)) {
+    switch (CheckPortFolder(folder)) {
+    case PortFolderState::Trusted:
+        return true;
+    case PortFolderState::NotAFolder:
         *error = QStringLiteral("%1 is not a folder").arg(folder);
-        return false;
-    }
-    if (info.st_uid != ::getuid()) {
+        break;
+    case PortFolderState::OtherOwner:
         *error = QStringLiteral("%1 belongs to another user").arg(folder);
-        return false;
+        break;
+    case PortFolderState::OpenToOthers:
+        *error = QStringLiteral("%1 can be written by other users").arg(folder);
+        break;
+    case PortFolderState::Missing:
+    case PortFolderState::Inaccessible:
+    case PortFolderState::Unsupported:
+        *error = QStringLiteral("cannot examine %1").arg(folder);
+        break;
     }
-    return true;
+    return false;
 }
 
 int RemoveStaleVirtualPorts(const QString &folder) {

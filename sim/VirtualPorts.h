@@ -1,17 +1,17 @@
 #pragma once
 
+#include "portfolder/PortFolder.h"
+
 #include <QString>
 
 namespace vorlin::sim {
 
-// The folder in which simulated pads announce themselves: one symbolic link per pad, named after
-// the pad and pointing at the terminal device the tool opens. It is
-// "$XDG_RUNTIME_DIR/vorlin-pad" when XDG_RUNTIME_DIR is set and not empty, otherwise
-// "/tmp/vorlin-pad-<uid>". The tool lists the links in it as ports.
-QString VirtualPortsFolder();
+// The pad announces itself in the folder the tool lists simulated pads from: a symbolic link
+// named after the pad, pointing at the terminal device the tool opens.
+using vorlin::VirtualPortsFolder;
 
-// Creates the folder (mode 0700) when it is missing. Refuses a folder that is a symbolic link or
-// belongs to another user, since anyone could then steer the tool to a device of their choice.
+// Creates the folder (mode 0700) when it is missing. Refuses a folder that the tool would not
+// trust (a link, another user's, or one others may write), since the tool lists no pads there.
 bool MakeVirtualPortsFolder(const QString &folder, QString *error);
 
 // Removes the links in the folder whose target no longer exists (a pad that was killed before it

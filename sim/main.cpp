@@ -34,8 +34,13 @@ void OnSignal(int signal) {
 }
 
 bool WatchSignals() {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    // pipe and fcntl rather than pipe2, which macOS lacks; nothing runs in between.
+    if (::pipe(signalPipe) != 0)
         return false;
+    for (const int end : signalPipe)
+        if (::fcntl(end, F_SETFD, FD_CLOEXEC) != 0 ||
+            ::fcntl(end, F_SETFL, ::fcntl(end, F_GETFL) | O_NONBLOCK) != 0)
+            return false;
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);

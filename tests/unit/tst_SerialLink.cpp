@@ -53,7 +53,9 @@ struct Pty {
 // A directory that lists exactly the ports a test gives it.
 class FixedDirectory : public PortDirectory {
 public:
-    explicit FixedDirectory(QList<SystemPort> ports) : ports(std::move(ports)) {}
+    explicit FixedDirectory(QList<SystemPort> ports,
+                            const PortPlatform &platform = HostPortPlatform())
+        : PortDirectory(platform), ports(std::move(ports)) {}
 
 protected:
     QList<SystemPort> SystemPorts() const override { return ports; }
@@ -75,6 +77,12 @@ protected:
     }
     QList<VirtualPort> VirtualPorts() const override { return {}; }
 };
+
+const PortPlatform &Platform(const QString &name) {
+    static const WindowsPortPlatform windows;
+    static const MacPortPlatform mac;
+    return name == "windows" ? static_cast<const PortPlatform &>(windows) : mac;
+}
 
 QStringList Paths(const QList<PortEntry> &entries) {
     QStringList paths;
@@ -116,6 +124,94 @@ private Q_SLOTS:
         QCOMPARE(Paths(NumberPorts(system, virtuals)), expected);
     }
 
+    // Each system's own listing, numbered by its platform.
+    void platformNumbering_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QList<SystemPort>>("system");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("typedCom20");
+        QTest::newRow("windows: port N is COMN")
+            << "windows"
+            << QList<SystemPort>{{"\\\\.\\COM7", "USB 串行设备", true},
+                                 {"COM3", "通信端口", false},
+                                 {"\\\\.\\CNCA0", "com0com", false}}
+            << QStringList{"3=COM3 通信端口", "7=COM7 USB 串行设备"} << "COM20";
+        QTest::newRow("macos: only the call-out device")
+            << "macos"
+            << QList<SystemPort>{{"/dev/tty.usbmodem1101", "Vorlin", true},
+                                 {"/dev/cu.usbmodem1101", "Vorlin", true},
+                                 {"/dev/cu.Bluetooth-Incoming-Port", "", false},
+                                 {"/dev/tty.Bluetooth-Incoming-Port", "", false}}
+            << QStringList{"1=/dev/cu.usbmodem1101 Vorlin", "2=/dev/cu.Bluetooth-Incoming-Port "}
+            << "";
+    }
+    void platformNumbering() {
+        QFETCH(QString, platform);
+        QFETCH(QList<SystemPort>, system);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, typedCom20);
+        const FixedDirectory directory(system, Platform(platform));
+        QStringList found;
+        // As the port scan looks them up, with the description its tooltip shows.
+        for (const PortEntry &listed : directory.List()) {
+            const PortEntry entry = directory.Find(listed.number).value_or(PortEntry{});
+            found.append(QStringLiteral("%1=%2 %3")
+                             .arg(entry.number)
+                             .arg(entry.devicePath, entry.description));
+        }
+        QCOMPARE(found, expected);
+        QCOMPARE(directory.Find(20).value_or(PortEntry{}).devicePath, typedCom20);
+    }
+
+    void windowsReportsAHeldPortAsAccessDenied() {
+        QCOMPARE(WindowsPortPlatform().ClassifyOpenFailure(QSerialPort::PermissionError, "COM3"),
+                 OpenFailure::Busy);
+    }
+
+    // Simulated pads are listed only from a real folder of this user that nobody else may write.
+    void untrustedFolderListsNoPads_data() {
+        QTest::addColumn<int>("extraPermissions");
+        QTest::addColumn<int>("owner"); // -1: this user
+        QTest::addColumn<bool>("linkInItsPlace");
+        QTest::addColumn<int>("state");
+        QTest::newRow("own, closed to others") << 0 << -1 << false << int(PortFolderState::Trusted);
+        QTest::newRow("another owner") << 0 << 65534 << false << int(PortFolderState::OtherOwner);
+        QTest::newRow("group may write") << int(QFile::WriteGroup | QFile::ExeGroup) << -1 << false
+                                         << int(PortFolderState::OpenToOthers);
+        QTest::newRow("others may write") << int(QFile::WriteOther | QFile::ExeOther) << -1 << false
+                                          << int(PortFolderState::OpenToOthers);
+        QTest::newRow("a link in its place") << 0 << -1 << true << int(PortFolderState::NotAFolder);
+    }
+    void untrustedFolderListsNoPads() {
+        QFETCH(int, extraPermissions);
+        QFETCH(int, owner);
+        QFETCH(bool, linkInItsPlace);
+        QFETCH(int, state);
+        if (owner >= 0 && ::getuid() != 0)
+            QSKIP("only root can give a folder to another user (CI runs as root)");
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        const QString folder =
+            linkInItsPlace ? runtime.path() + "/elsewhere" : VirtualPortsFolder();
+        const auto ownOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        QVERIFY(QDir().mkdir(folder, ownOnly));
+        Pty pty;
+        QVERIFY(QFile::link(pty.slavePath, folder + "/pad"));
+        QVERIFY(QFile::setPermissions(folder, ownOnly | QFile::Permissions(extraPermissions)));
+        if (owner >= 0)
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), owner, owner), 0);
+        if (linkInItsPlace)
+            QVERIFY(QFile::link(folder, VirtualPortsFolder()));
+
+        const PortDirectory directory;
+        bool listed = false;
+        for (const PortEntry &entry : directory.List())
+            listed = listed || entry.devicePath == pty.slavePath;
+        QCOMPARE(listed, state == int(PortFolderState::Trusted));
+        QCOMPARE(int(directory.VirtualPortsFolderState()), state);
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+
     void virtualPortsFolder() {
         QTemporaryDir runtime;
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
@@ -127,7 +223,8 @@ private Q_SLOTS:
     void announcedPadsAreListedAndStaleLinksAreNot() {
         QTemporaryDir runtime;
         qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-        QDir().mkpath(VirtualPortsFolder());
+        QVERIFY(QDir().mkdir(VirtualPortsFolder(),
+                             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         Pty pty;
         QVERIFY(!pty.slavePath.isEmpty());
         QVERIFY(QFile::link(pty.slavePath, VirtualPortsFolder() + "/bench-pad"));

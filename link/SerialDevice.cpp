@@ -1,0 +1,60 @@
+#include "link/SerialDevice.h"
+
+namespace vorlin {
+
+QtSerialDevice::QtSerialDevice(QObject *parent) : SerialDevice(parent) {
+    connect(&port, &QSerialPort::readyRead, this, &SerialDevice::ReadyRead);
+    connect(&port, &QSerialPort::errorOccurred, this, &SerialDevice::ErrorOccurred);
+}
+
+bool QtSerialDevice::Open(const QString &devicePath) {
+    port.setPortName(devicePath);
+    return port.open(QIODevice::ReadWrite);
+}
+
+void QtSerialDevice::Close() {
+    if (port.isOpen())
+        port.close();
+}
+
+bool QtSerialDevice::IsOpen() const {
+    return port.isOpen();
+}
+
+bool QtSerialDevice::SetLine(qint32 baudRate, QSerialPort::Parity parity,
+                             QSerialPort::DataBits dataBits, QSerialPort::StopBits stopBits) {
+    return port.setBaudRate(baudRate) && port.setParity(parity) && port.setDataBits(dataBits) &&
+           port.setStopBits(stopBits);
+}
+
+qint64 QtSerialDevice::Write(const QByteArray &data) {
+    return port.write(data);
+}
+
+bool QtSerialDevice::Flush() {
+    return port.flush();
+}
+
+QByteArray QtSerialDevice::Read(qint64 maxSize) {
+    return maxSize > 0 ? port.read(maxSize) : port.readAll();
+}
+
+void QtSerialDevice::Discard(QSerialPort::Directions directions) {
+    port.clear(directions);
+    if (directions & QSerialPort::Input)
+        port.readAll();
+}
+
+QSerialPort::SerialPortError QtSerialDevice::Error() const {
+    return port.error();
+}
+
+QString QtSerialDevice::ErrorText() const {
+    return port.errorString();
+}
+
+void QtSerialDevice::ClearError() {
+    port.clearError();
+}
+
+} // namespace vorlin
