@@ -11,8 +11,8 @@ void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
     if (report.reportedLayer)
         targets.layerPages->setCurrentIndex(*report.reportedLayer);
 
-    for (int slot = 0; slot < 14; ++slot)
-        for (int layer = 0; layer < 4; ++layer)
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        for (int layer = 0; layer < kLayerCount; ++layer)
             targets.slotBoxes[layer][slot]->setText(report.slotTexts[layer].value(slot));
 
     targets.rgbBox->setChecked(report.rgbOn);
@@ -20,7 +20,7 @@ void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
     if (report.fullForm) {
         for (QLabel *label : targets.layerEnableLabels)
             label->setVisible(true);
-        for (int layer = 0; layer < 4; ++layer) {
+        for (int layer = 0; layer < kLayerCount; ++layer) {
             targets.layerEnableBoxes[layer]->setVisible(true);
             targets.layerEnableBoxes[layer]->setChecked(report.layerEnabled[layer]);
         }

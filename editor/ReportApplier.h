@@ -14,10 +14,10 @@ namespace vorlin {
 // The controls a settings report writes to.
 struct ReportTargets {
     QTabWidget *layerPages = nullptr;
-    std::array<std::array<QLineEdit *, 14>, 4> slotBoxes{};
+    std::array<std::array<QLineEdit *, kSlotCount>, kLayerCount> slotBoxes{};
     QCheckBox *rgbBox = nullptr;
-    std::array<QCheckBox *, 4> layerEnableBoxes{};
-    std::array<QLabel *, 4> layerEnableLabels{};
+    std::array<QCheckBox *, kLayerCount> layerEnableBoxes{};
+    std::array<QLabel *, kLayerCount> layerEnableLabels{};
     QLabel *versionLabel = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keys/KeyTable.h"
+#include "protocol/WireFormat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,11 +18,11 @@ struct SettingsReport {
     // "group4" (compared exactly).
     std::optional<int> reportedLayer;
     // Each list holds exactly fourteen slot texts, slot 0 first; an empty text is an empty slot.
-    std::array<QStringList, 4> slotTexts;
+    std::array<QStringList, kLayerCount> slotTexts;
     bool rgbOn = false;
     // Only the full form (exactly eleven fields) carries the layer switches and a version.
     bool fullForm = false;
-    std::array<bool, 4> layerEnabled{};
+    std::array<bool, kLayerCount> layerEnabled{};
     QString firmwareVersion;
 };
 
