@@ -213,13 +213,13 @@ void Main::Timer1Timer() {
 void Main::HandleReport(const QByteArray &text) {
     const DecodedReport decoded = DecodeReport(*keyTable, text);
     if (!decoded.report) {
+        const QString reason = RejectionReason(*decoded.rejection);
         // Tell the user once; a noisy line could otherwise bury the window in boxes.
         if (!rejectionShown) {
             rejectionShown = true;
-            messageBoxes->Warn(this,
-                               QStringLiteral("收到的设置无法使用，已忽略：%1").arg(decoded.error));
+            messageBoxes->Warn(this, QStringLiteral("收到的设置无法使用，已忽略：%1").arg(reason));
         }
-        Q_EMIT ReportRejected(decoded.error);
+        Q_EMIT ReportRejected(reason);
         return;
     }
     rejectionShown = false;

@@ -35,4 +35,23 @@ void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
     targets.versionLabel->setText(report.firmwareVersion);
 }
 
+QString RejectionReason(const ReportRejection &rejection) {
+    switch (rejection.kind) {
+    case ReportRejection::Kind::MissingFrame:
+        return QStringLiteral("设置报告格式错误：缺少“%1”或“%2”")
+            .arg(QLatin1StringView(kReportOpening), QLatin1StringView(kReportClosing));
+    case ReportRejection::Kind::TooFewFields:
+        return QStringLiteral("设置报告不完整：只有 %1 个字段（至少需要 %2 个）")
+            .arg(rejection.count)
+            .arg(rejection.needed);
+    case ReportRejection::Kind::TooFewSlotEntries:
+        return QStringLiteral("设置报告不完整：层%1 只有 %2 个按键设置（需要 %3 个）")
+            .arg(rejection.layer)
+            .arg(rejection.count)
+            .arg(rejection.needed);
+    }
+    Q_UNREACHABLE();
+    return QString();
+}
+
 } // namespace vorlin

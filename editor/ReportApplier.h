@@ -2,6 +2,8 @@
 
 #include "protocol/SettingsReport.h"
 
+#include <QString>
+
 #include <array>
 
 class QCheckBox;
@@ -26,5 +28,8 @@ struct ReportTargets {
 // the enable rows shown or hidden by the report's form, and the firmware version.
 // Setting the boxes sends nothing: the pad already holds what they show.
 void ApplyReport(const SettingsReport &report, const ReportTargets &targets);
+
+// Why a report could not be used, as the window tells the user.
+QString RejectionReason(const ReportRejection &rejection);
 
 } // namespace vorlin

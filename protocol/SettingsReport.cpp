@@ -26,8 +26,9 @@ QStringList SplitKeepingEmpty(const QString &text, const QString &separator) {
     return text.split(separator, Qt::KeepEmptyParts);
 }
 
-DecodedReport Rejected(const QString &reason) {
-    return DecodedReport{std::nullopt, reason};
+DecodedReport Rejected(ReportRejection::Kind kind, qsizetype count = 0, qsizetype needed = 0,
+                       int layer = 0) {
+    return DecodedReport{std::nullopt, ReportRejection{kind, layer, count, needed}};
 }
 
 } // namespace
@@ -35,7 +36,7 @@ DecodedReport Rejected(const QString &reason) {
 DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) {
     if (message.size() < kEmptyReportBytes || !message.startsWith(kOpening) ||
         !message.endsWith(kClosing))
-        return Rejected(QStringLiteral("设置报告格式错误：缺少“[[”或“]]”"));
+        return Rejected(ReportRejection::Kind::MissingFrame);
 
     // Codes are digits and names hold no "!" or "|", so taking the body apart before turning
     // codes into names gives the same fields; a report too short to use is then turned away
@@ -43,20 +44,14 @@ DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) 
     const QByteArrayView body =
         QByteArrayView(message).sliced(kOpening.size()).chopped(kClosing.size());
     QStringList fields = SplitKeepingEmpty(QString::fromUtf8(body), kFields);
-    if (fields.size() < kMinFieldCount) {
-        return Rejected(QStringLiteral("设置报告不完整：只有 %1 个字段（至少需要 %2 个）")
-                            .arg(fields.size())
-                            .arg(kMinFieldCount));
-    }
+    if (fields.size() < kMinFieldCount)
+        return Rejected(ReportRejection::Kind::TooFewFields, fields.size(), kMinFieldCount);
 
     for (int layer = 0; layer < kLayerCount; ++layer) {
         const qsizetype entries = SplitKeepingEmpty(fields.at(1 + layer), kSlotEntries).size();
-        if (entries < kSlotCount) {
-            return Rejected(QStringLiteral("设置报告不完整：层%1 只有 %2 个按键设置（需要 %3 个）")
-                                .arg(layer + 1)
-                                .arg(entries)
-                                .arg(kSlotCount));
-        }
+        if (entries < kSlotCount)
+            return Rejected(ReportRejection::Kind::TooFewSlotEntries, entries, kSlotCount,
+                            layer + 1);
     }
 
     const qsizetype usedFields =
@@ -80,7 +75,7 @@ DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) 
     } else {
         report.firmwareVersion = kShortFormVersion;
     }
-    return DecodedReport{std::move(report), QString()};
+    return DecodedReport{std::move(report), std::nullopt};
 }
 
 } // namespace vorlin

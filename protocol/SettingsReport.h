@@ -26,10 +26,26 @@ struct SettingsReport {
     QString firmwareVersion;
 };
 
+// Why a report was turned away, as data: the window words it for the user.
+struct ReportRejection {
+    enum class Kind {
+        // The text does not begin with "[[" and end with "]]".
+        MissingFrame,
+        // count fields, needed at least.
+        TooFewFields,
+        // Layer `layer` (1 to 4) has count slot entries, needed at least.
+        TooFewSlotEntries,
+    };
+    Kind kind = Kind::MissingFrame;
+    int layer = 0;
+    qsizetype count = 0;
+    qsizetype needed = 0;
+};
+
+// Exactly one of the two is set.
 struct DecodedReport {
     std::optional<SettingsReport> report;
-    // Why a report was rejected, in Simplified Chinese; empty when it was decoded.
-    QString error;
+    std::optional<ReportRejection> rejection;
 };
 
 // Decodes a whole "[[...]]" message. The body is read as UTF-8, every key code in it becomes its

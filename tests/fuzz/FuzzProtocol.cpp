@@ -34,7 +34,7 @@ const vorlin::KeyTable &Table() {
 
 void CheckDecoded(const QByteArray &message) {
     const vorlin::DecodedReport decoded = vorlin::DecodeReport(Table(), message);
-    Require(decoded.report.has_value() == decoded.error.isEmpty(),
+    Require(decoded.report.has_value() != decoded.rejection.has_value(),
             "a report is either decoded or rejected with a reason");
     if (!decoded.report)
         return;
