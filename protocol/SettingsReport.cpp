@@ -16,8 +16,8 @@ const QString kShortFormVersion = QStringLiteral("1.0.0");
 const QString kYes = QStringLiteral("yes");
 const QString kFields = QString::fromLatin1(kFieldSeparator);
 const QString kSlotEntries = QString::fromLatin1(kSlotEntrySeparator);
-constexpr QByteArrayView kOpening(kReportOpening);
-constexpr QByteArrayView kClosing(kReportClosing);
+constexpr qsizetype kOpeningSize = sizeof(kReportOpening) - 1;
+constexpr qsizetype kClosingSize = sizeof(kReportClosing) - 1;
 
 // Empty fields stay in the list, but an empty text has no parts at all.
 QStringList SplitKeepingEmpty(const QString &text, const QString &separator) {
@@ -34,15 +34,14 @@ DecodedReport Rejected(ReportRejection::Kind kind, qsizetype count = 0, qsizetyp
 } // namespace
 
 DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) {
-    if (message.size() < kEmptyReportBytes || !message.startsWith(kOpening) ||
-        !message.endsWith(kClosing))
+    if (message.size() < kEmptyReportBytes || !message.startsWith(kReportOpening) ||
+        !message.endsWith(kReportClosing))
         return Rejected(ReportRejection::Kind::MissingFrame);
 
     // Codes are digits and names hold no "!" or "|", so taking the body apart before turning
     // codes into names gives the same fields; a report too short to use is then turned away
     // before the costly rewriting.
-    const QByteArrayView body =
-        QByteArrayView(message).sliced(kOpening.size()).chopped(kClosing.size());
+    const QByteArrayView body = QByteArrayView(message).sliced(kOpeningSize).chopped(kClosingSize);
     QStringList fields = SplitKeepingEmpty(QString::fromUtf8(body), kFields);
     if (fields.size() < kMinFieldCount)
         return Rejected(ReportRejection::Kind::TooFewFields, fields.size(), kMinFieldCount);
