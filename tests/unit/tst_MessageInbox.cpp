@@ -61,33 +61,29 @@ private Q_SLOTS:
     }
 
     void rejectionToldOncePerRun_data() {
-        // R a rejected report, G a good one, O the port opened anew; told holds 1 for each R
-        // the user is told of.
-        QTest::addColumn<QString>("events");
-        QTest::addColumn<QString>("told");
-        QTest::newRow("first of a run") << "RRR"
-                                        << "100";
-        QTest::newRow("again after a good report") << "RRGRRG"
-                                                   << "1010";
-        QTest::newRow("again after the port is reopened") << "RORRO"
-                                                          << "110";
-        QTest::newRow("good reports alone start no run") << "GGRG"
-                                                         << "1";
+        // R+ a rejected report the user is told of, R- one kept quiet, G a good report, O the
+        // port opened anew.
+        QTest::addColumn<QString>("script");
+        QTest::newRow("first of a run") << "R+R-R-";
+        QTest::newRow("again after a good report") << "R+R-GR+R-G";
+        QTest::newRow("again after the port is reopened") << "R+OR+R-O";
+        QTest::newRow("good reports alone start no run") << "GGR+G";
     }
     void rejectionToldOncePerRun() {
-        QFETCH(QString, events);
-        QFETCH(QString, told);
+        QFETCH(QString, script);
         MessageInbox inbox;
-        QString got;
+        const QString events = QString(script).remove(u'+').remove(u'-');
+        QString played;
         for (const QChar event : events) {
+            played += event;
             if (event == u'R')
-                got += inbox.NoteRejectedReport() ? u'1' : u'0';
+                played += inbox.NoteRejectedReport() ? u'+' : u'-';
             else if (event == u'G')
                 inbox.NoteAcceptedReport();
             else
                 inbox.RestartRejectionRun();
         }
-        QCOMPARE(got, told);
+        QCOMPARE(played, script);
     }
 };
 
