@@ -6,13 +6,12 @@
 #include "keys/KeyTable.h"
 #include "link/PortDirectory.h"
 #include "link/SerialPort.h"
-#include "protocol/MessageFramer.h"
+#include "protocol/MessageInbox.h"
 #include "protocol/SendPacing.h"
 
 #include <QWidget>
 
 #include <array>
-#include <deque>
 #include <memory>
 #include <optional>
 
@@ -151,15 +150,12 @@ private:
     std::unique_ptr<vorlin::QtMessageBoxes> ownMessageBoxes;
     vorlin::MessageBoxes *messageBoxes = nullptr;
     std::optional<vorlin::SendPacing> pacing;
-    // Everything received, cut into the pad's messages, and the messages not yet handled.
-    vorlin::MessageFramer receivedText;
-    std::deque<vorlin::ReceivedMessage> pendingMessages;
+    // Everything received, cut into the pad's messages that wait for the poll.
+    vorlin::MessageInbox inbox;
     // The port box's text when the port was opened, to name the port in messages.
     QString connectedPortText;
     // Set while the poll handles messages; a box it shows keeps the event loop running.
     bool pollBusy = false;
-    // A rejected report has been reported since the last good one.
-    bool rejectionShown = false;
 
 private:
     std::optional<vorlin::KeyTable> keyTable;

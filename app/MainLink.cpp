@@ -25,7 +25,6 @@ using namespace vorlin;
 namespace {
 
 constexpr int kHighestScannedPort = 16;
-constexpr std::size_t kMaxPendingMessages = 8;
 const QString kLineSettings = QStringLiteral("115200,N,8,1");
 const QString kChoosePort = QStringLiteral("请选择一个串口");
 const QString kParameterUpdated = QStringLiteral("Parameter updated, please wait for 5s");
@@ -111,7 +110,7 @@ void Main::Command1Click() {
     // character a read, without a call per byte when the pad (or line noise) sends a lot.
     MSComm1->SetInputLen(0);
     MSComm1->SetRThreshold(1);
-    rejectionShown = false;
+    inbox.RestartRejectionRun();
     SchedulePoll();
     GetSnClick();
 }
@@ -166,26 +165,8 @@ void Main::SendSettingsClick() {
 }
 
 void Main::OnComm() {
-    for (QByteArray chunk = MSComm1->Input(); !chunk.isEmpty(); chunk = MSComm1->Input()) {
-        receivedText.Append(chunk);
-        // Take complete messages out at once so the framer's memory stays bounded even while a
-        // message box holds up the poll. The pad sends one answer per command; a backlog beyond
-        // a few messages is a flood, and its oldest messages give way to the newest. Any number
-        // of acknowledgements waiting together make one box, so a noisy line cannot keep the
-        // user dismissing boxes.
-        while (std::optional<ReceivedMessage> message = receivedText.Next()) {
-            const bool acknowledgement = message->kind == ReceivedMessage::Kind::Acknowledgement;
-            if (acknowledgement && std::any_of(pendingMessages.begin(), pendingMessages.end(),
-                                               [](const ReceivedMessage &waiting) {
-                                                   return waiting.kind ==
-                                                          ReceivedMessage::Kind::Acknowledgement;
-                                               }))
-                continue;
-            if (pendingMessages.size() == kMaxPendingMessages)
-                pendingMessages.pop_front();
-            pendingMessages.push_back(std::move(*message));
-        }
-    }
+    for (QByteArray chunk = MSComm1->Input(); !chunk.isEmpty(); chunk = MSComm1->Input())
+        inbox.Append(chunk);
     SchedulePoll();
 }
 
@@ -204,13 +185,11 @@ void Main::Timer1Timer() {
     // meanwhile wait in the buffer until it is dismissed.
     if (!pollBusy) {
         pollBusy = true;
-        while (!pendingMessages.empty()) {
-            const ReceivedMessage message = std::move(pendingMessages.front());
-            pendingMessages.pop_front();
-            if (message.kind == ReceivedMessage::Kind::Acknowledgement)
+        while (const std::optional<ReceivedMessage> message = inbox.Take()) {
+            if (message->kind == ReceivedMessage::Kind::Acknowledgement)
                 messageBoxes->Inform(this, kParameterUpdated);
             else
-                HandleReport(message.text);
+                HandleReport(message->text);
         }
         pollBusy = false;
     }
@@ -220,16 +199,14 @@ void Main::Timer1Timer() {
 void Main::HandleReport(const QByteArray &text) {
     const DecodedReport decoded = DecodeReport(*keyTable, text);
     if (!decoded.report) {
-        // Tell the user once; a noisy line could otherwise bury the window in boxes.
-        if (!rejectionShown) {
-            rejectionShown = true;
-            messageBoxes->Warn(this,
-                               QStringLiteral("收到的设置无法使用，已忽略：%1").arg(decoded.error));
-        }
-        Q_EMIT ReportRejected(decoded.error);
+        const QString reason = RejectionReason(*decoded.rejection);
+        // Told once a run; a noisy line could otherwise bury the window in boxes.
+        if (inbox.NoteRejectedReport())
+            messageBoxes->Warn(this, QStringLiteral("收到的设置无法使用，已忽略：%1").arg(reason));
+        Q_EMIT ReportRejected(reason);
         return;
     }
-    rejectionShown = false;
+    inbox.NoteAcceptedReport();
     ReportTargets targets;
     targets.layerPages = NewTab1;
     for (int layer = 0; layer < kLayerCount; ++layer) {

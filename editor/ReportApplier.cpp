@@ -11,8 +11,8 @@ void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
     if (report.reportedLayer)
         targets.layerPages->setCurrentIndex(*report.reportedLayer);
 
-    for (int slot = 0; slot < 14; ++slot)
-        for (int layer = 0; layer < 4; ++layer)
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        for (int layer = 0; layer < kLayerCount; ++layer)
             targets.slotBoxes[layer][slot]->setText(report.slotTexts[layer].value(slot));
 
     targets.rgbBox->setChecked(report.rgbOn);
@@ -20,7 +20,7 @@ void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
     if (report.fullForm) {
         for (QLabel *label : targets.layerEnableLabels)
             label->setVisible(true);
-        for (int layer = 0; layer < 4; ++layer) {
+        for (int layer = 0; layer < kLayerCount; ++layer) {
             targets.layerEnableBoxes[layer]->setVisible(true);
             targets.layerEnableBoxes[layer]->setChecked(report.layerEnabled[layer]);
         }
@@ -33,6 +33,25 @@ void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
     }
     // The short form's decoding already gives its fixed version.
     targets.versionLabel->setText(report.firmwareVersion);
+}
+
+QString RejectionReason(const ReportRejection &rejection) {
+    switch (rejection.kind) {
+    case ReportRejection::Kind::MissingFrame:
+        return QStringLiteral("设置报告格式错误：缺少“%1”或“%2”")
+            .arg(QLatin1StringView(kReportOpening), QLatin1StringView(kReportClosing));
+    case ReportRejection::Kind::TooFewFields:
+        return QStringLiteral("设置报告不完整：只有 %1 个字段（至少需要 %2 个）")
+            .arg(rejection.count)
+            .arg(rejection.needed);
+    case ReportRejection::Kind::TooFewSlotEntries:
+        return QStringLiteral("设置报告不完整：层%1 只有 %2 个按键设置（需要 %3 个）")
+            .arg(rejection.layer)
+            .arg(rejection.count)
+            .arg(rejection.needed);
+    }
+    Q_UNREACHABLE();
+    return QString();
 }
 
 } // namespace vorlin

@@ -2,6 +2,8 @@
 
 #include "protocol/SettingsReport.h"
 
+#include <QString>
+
 #include <array>
 
 class QCheckBox;
@@ -14,10 +16,10 @@ namespace vorlin {
 // The controls a settings report writes to.
 struct ReportTargets {
     QTabWidget *layerPages = nullptr;
-    std::array<std::array<QLineEdit *, 14>, 4> slotBoxes{};
+    std::array<std::array<QLineEdit *, kSlotCount>, kLayerCount> slotBoxes{};
     QCheckBox *rgbBox = nullptr;
-    std::array<QCheckBox *, 4> layerEnableBoxes{};
-    std::array<QLabel *, 4> layerEnableLabels{};
+    std::array<QCheckBox *, kLayerCount> layerEnableBoxes{};
+    std::array<QLabel *, kLayerCount> layerEnableLabels{};
     QLabel *versionLabel = nullptr;
 };
 
@@ -26,5 +28,8 @@ struct ReportTargets {
 // the enable rows shown or hidden by the report's form, and the firmware version.
 // Setting the boxes sends nothing: the pad already holds what they show.
 void ApplyReport(const SettingsReport &report, const ReportTargets &targets);
+
+// Why a report could not be used, as the window tells the user.
+QString RejectionReason(const ReportRejection &rejection);
 
 } // namespace vorlin

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/Commands.h"
+#include "protocol/WireFormat.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,7 +12,7 @@ namespace vorlin {
 // Tokens a slot takes from the on-screen keyboard; texts from the pad may hold more.
 inline constexpr int kMaxKeyTokens = 4;
 
-inline const QString kSlotSeparator = QStringLiteral(" + ");
+inline const QString kSlotSeparator = QString::fromLatin1(kTokenSeparator);
 
 // The tokens of a slot text, split at every " + " from left to right; none for the empty text.
 QStringList SplitSlotText(const QString &text);

@@ -1,16 +1,13 @@
 #pragma once
 
+#include "protocol/WireFormat.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <optional>
 
 namespace vorlin {
-
-// The pad has four layers of fourteen slots each; a slot's index is the same in every layer, in
-// the upload and in the settings report.
-inline constexpr int kLayerCount = 4;
-inline constexpr int kSlotCount = 14;
 
 // Commands are written exactly as they stand: the pad expects no length, line end or checksum.
 inline constexpr char kGetSettings[] = "getsettings";

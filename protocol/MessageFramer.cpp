@@ -1,16 +1,22 @@
 #include "protocol/MessageFramer.h"
 
+#include "protocol/WireFormat.h"
+
 #include <algorithm>
 
 namespace vorlin {
 
 namespace {
-constexpr char kAcknowledgement[] = "done";
 constexpr qsizetype kAcknowledgementSize = sizeof(kAcknowledgement) - 1;
+// The scans below look for a frame as its one character twice.
+constexpr char kOpening = kReportOpening[0];
+constexpr char kClosing = kReportClosing[0];
+static_assert(sizeof(kReportOpening) == 3 && kReportOpening[1] == kOpening);
+static_assert(sizeof(kReportClosing) == 3 && kReportClosing[1] == kClosing);
 } // namespace
 
 MessageFramer::MessageFramer(qsizetype maxReportBytes)
-    : maxReportBytes(std::max<qsizetype>(maxReportBytes, 4)) {}
+    : maxReportBytes(std::max<qsizetype>(maxReportBytes, kEmptyReportBytes)) {}
 
 void MessageFramer::Append(QByteArrayView bytes) {
     // Release consumed text only once it is at least half the buffer, so each byte is moved a
@@ -47,15 +53,15 @@ bool MessageFramer::ScanOutsideReport(std::optional<ReceivedMessage> &message) {
     const qsizetype size = buffer.size();
     while (start < size) {
         const char first = buffer.at(start);
-        if (first == '[') {
+        if (first == kOpening) {
             if (start + 1 == size)
                 return false; // a lone "[" may become "[["
-            if (buffer.at(start + 1) == '[') {
+            if (buffer.at(start + 1) == kOpening) {
                 inReport = true;
                 searchFrom = start + 2;
                 return true;
             }
-        } else if (first == 'd') {
+        } else if (first == kAcknowledgement[0]) {
             const qsizetype available = std::min(kAcknowledgementSize, size - start);
             if (QByteArrayView(buffer).sliced(start, available) ==
                 QByteArrayView(kAcknowledgement, available)) {
@@ -82,14 +88,14 @@ bool MessageFramer::ScanReport(std::optional<ReceivedMessage> &message) {
     for (qsizetype i = searchFrom; i + 1 < limit; ++i) {
         if (data[i] != data[i + 1])
             continue;
-        if (data[i] == ']') {
+        if (data[i] == kClosing) {
             message =
                 ReceivedMessage{ReceivedMessage::Kind::Report, buffer.sliced(start, i + 2 - start)};
             start = i + 2;
             inReport = false;
             return true;
         }
-        if (data[i] == '[') {
+        if (data[i] == kOpening) {
             // The pad never sends "[[" inside a report: the earlier one was cut off.
             start = i;
             searchFrom = i + 2;

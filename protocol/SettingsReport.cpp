@@ -1,6 +1,7 @@
 #include "protocol/SettingsReport.h"
 
 #include "protocol/Commands.h"
+#include "protocol/WireFormat.h"
 
 namespace vorlin {
 
@@ -13,6 +14,10 @@ constexpr int kFirstLayerEnabledField = 6;
 constexpr int kVersionField = 10;
 const QString kShortFormVersion = QStringLiteral("1.0.0");
 const QString kYes = QStringLiteral("yes");
+const QString kFields = QString::fromLatin1(kFieldSeparator);
+const QString kSlotEntries = QString::fromLatin1(kSlotEntrySeparator);
+constexpr qsizetype kOpeningSize = sizeof(kReportOpening) - 1;
+constexpr qsizetype kClosingSize = sizeof(kReportClosing) - 1;
 
 // Empty fields stay in the list, but an empty text has no parts at all.
 QStringList SplitKeepingEmpty(const QString &text, const QString &separator) {
@@ -21,36 +26,31 @@ QStringList SplitKeepingEmpty(const QString &text, const QString &separator) {
     return text.split(separator, Qt::KeepEmptyParts);
 }
 
-DecodedReport Rejected(const QString &reason) {
-    return DecodedReport{std::nullopt, reason};
+DecodedReport Rejected(ReportRejection::Kind kind, qsizetype count = 0, qsizetype needed = 0,
+                       int layer = 0) {
+    return DecodedReport{std::nullopt, ReportRejection{kind, layer, count, needed}};
 }
 
 } // namespace
 
 DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) {
-    if (message.size() < 4 || !message.startsWith("[[") || !message.endsWith("]]"))
-        return Rejected(QStringLiteral("设置报告格式错误：缺少“[[”或“]]”"));
+    if (message.size() < kEmptyReportBytes || !message.startsWith(kReportOpening) ||
+        !message.endsWith(kReportClosing))
+        return Rejected(ReportRejection::Kind::MissingFrame);
 
     // Codes are digits and names hold no "!" or "|", so taking the body apart before turning
     // codes into names gives the same fields; a report too short to use is then turned away
     // before the costly rewriting.
-    QStringList fields = SplitKeepingEmpty(QString::fromUtf8(message.mid(2, message.size() - 4)),
-                                           QStringLiteral("!!"));
-    if (fields.size() < kMinFieldCount) {
-        return Rejected(QStringLiteral("设置报告不完整：只有 %1 个字段（至少需要 %2 个）")
-                            .arg(fields.size())
-                            .arg(kMinFieldCount));
-    }
+    const QByteArrayView body = QByteArrayView(message).sliced(kOpeningSize).chopped(kClosingSize);
+    QStringList fields = SplitKeepingEmpty(QString::fromUtf8(body), kFields);
+    if (fields.size() < kMinFieldCount)
+        return Rejected(ReportRejection::Kind::TooFewFields, fields.size(), kMinFieldCount);
 
     for (int layer = 0; layer < kLayerCount; ++layer) {
-        const qsizetype entries =
-            SplitKeepingEmpty(fields.at(1 + layer), QStringLiteral("||")).size();
-        if (entries < kSlotCount) {
-            return Rejected(QStringLiteral("设置报告不完整：层%1 只有 %2 个按键设置（需要 %3 个）")
-                                .arg(layer + 1)
-                                .arg(entries)
-                                .arg(kSlotCount));
-        }
+        const qsizetype entries = SplitKeepingEmpty(fields.at(1 + layer), kSlotEntries).size();
+        if (entries < kSlotCount)
+            return Rejected(ReportRejection::Kind::TooFewSlotEntries, entries, kSlotCount,
+                            layer + 1);
     }
 
     const qsizetype usedFields =
@@ -61,7 +61,7 @@ DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) 
     SettingsReport report;
     report.reportedLayer = PageIndexOf(fields.at(0));
     for (int layer = 0; layer < kLayerCount; ++layer) {
-        QStringList entries = SplitKeepingEmpty(fields.at(1 + layer), QStringLiteral("||"));
+        QStringList entries = SplitKeepingEmpty(fields.at(1 + layer), kSlotEntries);
         entries.resize(kSlotCount);
         report.slotTexts[layer] = entries;
     }
@@ -74,7 +74,7 @@ DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) 
     } else {
         report.firmwareVersion = kShortFormVersion;
     }
-    return DecodedReport{std::move(report), QString()};
+    return DecodedReport{std::move(report), std::nullopt};
 }
 
 } // namespace vorlin

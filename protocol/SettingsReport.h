@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keys/KeyTable.h"
+#include "protocol/WireFormat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,18 +18,34 @@ struct SettingsReport {
     // "group4" (compared exactly).
     std::optional<int> reportedLayer;
     // Each list holds exactly fourteen slot texts, slot 0 first; an empty text is an empty slot.
-    std::array<QStringList, 4> slotTexts;
+    std::array<QStringList, kLayerCount> slotTexts;
     bool rgbOn = false;
     // Only the full form (exactly eleven fields) carries the layer switches and a version.
     bool fullForm = false;
-    std::array<bool, 4> layerEnabled{};
+    std::array<bool, kLayerCount> layerEnabled{};
     QString firmwareVersion;
 };
 
+// Why a report was turned away, as data: the window words it for the user.
+struct ReportRejection {
+    enum class Kind {
+        // The text does not begin with "[[" and end with "]]".
+        MissingFrame,
+        // count fields, needed at least.
+        TooFewFields,
+        // Layer `layer` (1 to 4) has count slot entries, needed at least.
+        TooFewSlotEntries,
+    };
+    Kind kind = Kind::MissingFrame;
+    int layer = 0;
+    qsizetype count = 0;
+    qsizetype needed = 0;
+};
+
+// Exactly one of the two is set.
 struct DecodedReport {
     std::optional<SettingsReport> report;
-    // Why a report was rejected, in Simplified Chinese; empty when it was decoded.
-    QString error;
+    std::optional<ReportRejection> rejection;
 };
 
 // Decodes a whole "[[...]]" message. The body is read as UTF-8, every key code in it becomes its

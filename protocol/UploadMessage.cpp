@@ -1,18 +1,18 @@
 #include "protocol/UploadMessage.h"
 
-#include "protocol/Commands.h"
+#include "protocol/WireFormat.h"
 
 namespace vorlin {
 
 namespace {
-const QString kTokenSeparator = QStringLiteral(" + ");
+const QString kTokens = QString::fromLatin1(kTokenSeparator);
 } // namespace
 
 QString SlotTextToWire(const KeyTable &keyTable, const QString &slotText) {
-    QStringList tokens = slotText.split(kTokenSeparator);
+    QStringList tokens = slotText.split(kTokens);
     for (QString &token : tokens)
         token = keyTable.TokenToWire(token);
-    return tokens.join(kTokenSeparator);
+    return tokens.join(kTokens);
 }
 
 std::optional<QByteArray> BuildUploadMessage(const KeyTable &keyTable, const QString &layerId,
@@ -26,8 +26,9 @@ std::optional<QByteArray> BuildUploadMessage(const KeyTable &keyTable, const QSt
             return std::nullopt;
         wireTexts.append(SlotTextToWire(keyTable, slotText));
     }
-    const QString message = QStringLiteral("{{") + layerId + QStringLiteral("::") +
-                            wireTexts.join(QStringLiteral("||")) + QStringLiteral("}}");
+    const QString message =
+        QLatin1StringView(kUploadOpening) + layerId + QLatin1StringView(kLayerSeparator) +
+        wireTexts.join(QLatin1StringView(kSlotEntrySeparator)) + QLatin1StringView(kUploadClosing);
     return message.toUtf8();
 }
 

@@ -1,4 +1,6 @@
-// Feeds arbitrary received text through the message framer and decodes every report it yields.
+// Feeds arbitrary received text through the message framer and decodes every report it yields;
+// the same text goes through an inbox that nothing drains until the end, as when a message box
+// holds up the poll for the whole flood.
 //
 // Input layout: the first byte picks the framer's report limit, so that the dropping of overlong
 // reports is reached with short inputs: below 0x80 it is 4 + the byte, from 0x80 it grows in
@@ -7,6 +9,7 @@
 #include "keys/KeyTable.h"
 #include "protocol/Commands.h"
 #include "protocol/MessageFramer.h"
+#include "protocol/MessageInbox.h"
 #include "protocol/SettingsReport.h"
 #include "protocol/UploadMessage.h"
 
@@ -16,6 +19,7 @@
 #include <cstdlib>
 
 using vorlin::MessageFramer;
+using vorlin::MessageInbox;
 using vorlin::ReceivedMessage;
 
 namespace {
@@ -34,7 +38,7 @@ const vorlin::KeyTable &Table() {
 
 void CheckDecoded(const QByteArray &message) {
     const vorlin::DecodedReport decoded = vorlin::DecodeReport(Table(), message);
-    Require(decoded.report.has_value() == decoded.error.isEmpty(),
+    Require(decoded.report.has_value() != decoded.rejection.has_value(),
             "a report is either decoded or rejected with a reason");
     if (!decoded.report)
         return;
@@ -83,6 +87,23 @@ QByteArrayList DrainChecked(MessageFramer &framer) {
     return texts;
 }
 
+// What an undrained inbox holds at the end, against everything the framer yielded: nothing
+// invented, arrival order kept, one acknowledgement at most, and a newest report never lost.
+void CheckInbox(MessageInbox &inbox, const QByteArrayList &framed) {
+    QByteArrayList kept;
+    while (const std::optional<ReceivedMessage> message = inbox.Take())
+        kept << message->text;
+    Require(std::count(kept.begin(), kept.end(), "done") <= 1, "acknowledgements are merged");
+    qsizetype at = 0;
+    for (const QByteArray &text : kept) {
+        while (at < framed.size() && framed.at(at) != text)
+            ++at;
+        Require(at++ < framed.size(), "the inbox keeps framed messages in arrival order");
+    }
+    if (!framed.isEmpty() && framed.last() != "done")
+        Require(!kept.isEmpty() && kept.last() == framed.last(), "the newest report is kept");
+}
+
 // Code-to-name rewriting the plain way: every entry in table order replaces its code over the
 // whole text as the entries before it left it.
 QString CodesToNamesOneByOne(QString text) {
@@ -103,6 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArrayView received(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
 
     MessageFramer chunked(maxReportBytes);
+    MessageInbox inbox(maxReportBytes);
     QByteArrayList fromChunks;
     QByteArray joined;
     qsizetype chunkStart = 0;
@@ -116,6 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         Require(chunked.BufferedBytes() <= maxReportBytes + chunk.size(),
                 "buffer bounded by one report and one read");
         fromChunks << DrainChecked(chunked);
+        inbox.Append(chunk);
+        Require(inbox.WaitingCount() <= MessageInbox::kMaxWaitingMessages,
+                "the inbox holds no more than its limit");
+        Require(inbox.BufferedBytes() == chunked.BufferedBytes(), "the inbox frames as it goes");
         joined += chunk;
         chunkStart = i + 1;
     }
@@ -124,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     MessageFramer whole(maxReportBytes);
     whole.Append(joined);
     Require(DrainChecked(whole) == fromChunks, "messages do not depend on how reads are cut");
+    CheckInbox(inbox, fromChunks);
     Require(whole.BufferedBytes() == chunked.BufferedBytes(), "the same text stays buffered");
 
     // The decoder must also survive text that never passed the framer.

@@ -7,8 +7,10 @@
 #include <QSignalSpy>
 
 using namespace vorlin::test;
+using vorlin::ReportRejection;
 using vorlin::SettingsReport;
 
+Q_DECLARE_METATYPE(ReportRejection)
 Q_DECLARE_METATYPE(SettingsReport)
 
 namespace {
@@ -132,6 +134,24 @@ private Q_SLOTS:
         QCOMPARE(main->group4value[13]->text(), QStringLiteral("L_CTRL + 55"));
         // An empty entry empties its box.
         QCOMPARE(main->group3value[5]->text(), QString());
+    }
+
+    void rejectionReasons_data() {
+        using Kind = ReportRejection::Kind;
+        QTest::addColumn<ReportRejection>("rejection");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("frame") << ReportRejection{Kind::MissingFrame}
+                               << QStringLiteral("设置报告格式错误：缺少“[[”或“]]”");
+        QTest::newRow("fields") << ReportRejection{Kind::TooFewFields, 0, 3, 6}
+                                << QStringLiteral("设置报告不完整：只有 3 个字段（至少需要 6 个）");
+        QTest::newRow("entries") << ReportRejection{Kind::TooFewSlotEntries, 2, 13, 14}
+                                 << QStringLiteral(
+                                        "设置报告不完整：层2 只有 13 个按键设置（需要 14 个）");
+    }
+    void rejectionReasons() {
+        QFETCH(ReportRejection, rejection);
+        QFETCH(QString, reason);
+        QCOMPARE(vorlin::RejectionReason(rejection), reason);
     }
 };
 

@@ -6,7 +6,11 @@
 using vorlin::DecodedReport;
 using vorlin::DecodeReport;
 using vorlin::KeyTable;
+using vorlin::ReportRejection;
 using vorlin::SettingsReport;
+using Kind = vorlin::ReportRejection::Kind;
+
+Q_DECLARE_METATYPE(ReportRejection)
 
 namespace {
 
@@ -97,8 +101,8 @@ private Q_SLOTS:
         QFETCH(QString, version);
 
         const DecodedReport decoded = DecodeReport(table, message);
-        QVERIFY2(decoded.report, qPrintable(decoded.error));
-        QVERIFY(decoded.error.isEmpty());
+        QVERIFY(decoded.report);
+        QVERIFY(!decoded.rejection);
         const SettingsReport &report = *decoded.report;
         QCOMPARE(report.reportedLayer.value_or(-1), reportedLayer);
         QCOMPARE(report.rgbOn, rgbOn);
@@ -138,7 +142,7 @@ private Q_SLOTS:
         const QByteArray message =
             Framed({"group1", SlotList("a"), SlotList("b"), field, SlotList("d"), "no"});
         const DecodedReport decoded = DecodeReport(table, message);
-        QVERIFY2(decoded.report, qPrintable(decoded.error));
+        QVERIFY(decoded.report);
         QCOMPARE(decoded.report->slotTexts[0], QStringList(14, "a"));
         QCOMPARE(decoded.report->slotTexts[1], QStringList(14, "b"));
         QCOMPARE(decoded.report->slotTexts[2], expected);
@@ -147,31 +151,35 @@ private Q_SLOTS:
 
     void rejected_data() {
         QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<QString>("error");
+        QTest::addColumn<ReportRejection>("rejection");
 
         QTest::newRow("empty body")
-            << QByteArray("[[]]") << "设置报告不完整：只有 0 个字段（至少需要 6 个）";
+            << QByteArray("[[]]") << ReportRejection{Kind::TooFewFields, 0, 0, 6};
         QTest::newRow("three fields") << Framed({"group1", SlotList("a"), SlotList("a")})
-                                      << "设置报告不完整：只有 3 个字段（至少需要 6 个）";
+                                      << ReportRejection{Kind::TooFewFields, 0, 3, 6};
         QTest::newRow("five fields")
             << Framed({"group1", SlotList("a"), SlotList("a"), SlotList("a"), SlotList("a")})
-            << "设置报告不完整：只有 5 个字段（至少需要 6 个）";
+            << ReportRejection{Kind::TooFewFields, 0, 5, 6};
         QTest::newRow("thirteen entries in layer 2")
             << Framed({"group1", SlotList("a"), SlotList("a", 13), SlotList("a"), SlotList("a"),
                        "yes"})
-            << "设置报告不完整：层2 只有 13 个按键设置（需要 14 个）";
+            << ReportRejection{Kind::TooFewSlotEntries, 2, 13, 14};
         QTest::newRow("empty layer 4 has no entries")
             << Framed({"group1", SlotList("a"), SlotList("a"), SlotList("a"), "", "yes"})
-            << "设置报告不完整：层4 只有 0 个按键设置（需要 14 个）";
-        QTest::newRow("not a report") << QByteArray("done") << "设置报告格式错误：缺少“[[”或“]]”";
-        QTest::newRow("frame overlaps") << QByteArray("[[]") << "设置报告格式错误：缺少“[[”或“]]”";
+            << ReportRejection{Kind::TooFewSlotEntries, 4, 0, 14};
+        QTest::newRow("not a report") << QByteArray("done") << ReportRejection{Kind::MissingFrame};
+        QTest::newRow("frame overlaps") << QByteArray("[[]") << ReportRejection{Kind::MissingFrame};
     }
     void rejected() {
         QFETCH(QByteArray, message);
-        QFETCH(QString, error);
+        QFETCH(ReportRejection, rejection);
         const DecodedReport decoded = DecodeReport(table, message);
         QVERIFY(!decoded.report);
-        QCOMPARE(decoded.error, error);
+        QVERIFY(decoded.rejection);
+        QCOMPARE(int(decoded.rejection->kind), int(rejection.kind));
+        QCOMPARE(decoded.rejection->layer, rejection.layer);
+        QCOMPARE(decoded.rejection->count, rejection.count);
+        QCOMPARE(decoded.rejection->needed, rejection.needed);
     }
 };
 

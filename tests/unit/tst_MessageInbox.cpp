@@ -1,0 +1,91 @@
+#include "protocol/MessageInbox.h"
+
+#include <QTest>
+
+using vorlin::MessageInbox;
+using vorlin::ReceivedMessage;
+
+namespace {
+
+// "[[n]]" for every n from first to last.
+QByteArrayList Reports(int first, int last) {
+    QByteArrayList reports;
+    for (int n = first; n <= last; ++n)
+        reports << "[[" + QByteArray::number(n) + "]]";
+    return reports;
+}
+
+} // namespace
+
+class TestMessageInbox : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void waiting_data() {
+        // Each burst arrives whole before the poll takes everything that waits.
+        QTest::addColumn<QByteArrayList>("bursts");
+        QTest::addColumn<QByteArrayList>("taken");
+
+        const QByteArray acks = QByteArray("done").repeated(100);
+        QTest::newRow("waiting acknowledgements make one")
+            << QByteArrayList{"donedone[[a]]donedone"} << QByteArrayList{"done", "[[a]]"};
+        QTest::newRow("one taken is not merged with the next")
+            << QByteArrayList{"done", "done"} << QByteArrayList{"done", "done"};
+        QTest::newRow("partial messages wait for the rest")
+            << QByteArrayList{"x[[a", "]]do", "ne"} << QByteArrayList{"[[a]]", "done"};
+        QTest::newRow("the oldest reports give way")
+            << QByteArrayList{Reports(1, 10).join()} << Reports(3, 10);
+        QTest::newRow("an acknowledgement gives way, a later one waits")
+            << QByteArrayList{acks + Reports(1, 20).join() + acks}
+            << Reports(14, 20) + QByteArrayList{"done"};
+    }
+    void waiting() {
+        QFETCH(QByteArrayList, bursts);
+        QFETCH(QByteArrayList, taken);
+        // However the bytes are split into reads, the same messages wait.
+        for (const qsizetype readSize : {1, 3, 1 << 20}) {
+            MessageInbox inbox;
+            QByteArrayList got;
+            for (const QByteArray &burst : bursts) {
+                for (qsizetype at = 0; at < burst.size(); at += readSize)
+                    inbox.Append(QByteArrayView(burst).sliced(at).first(
+                        std::min(readSize, burst.size() - at)));
+                QVERIFY(inbox.WaitingCount() <= MessageInbox::kMaxWaitingMessages);
+                while (const std::optional<ReceivedMessage> message = inbox.Take())
+                    got << message->text;
+            }
+            QVERIFY2(got == taken, qPrintable(QString("read size %1: %2")
+                                                  .arg(readSize)
+                                                  .arg(QString::fromLatin1(got.join(' ')))));
+        }
+    }
+
+    void rejectionToldOncePerRun_data() {
+        // R+ a rejected report the user is told of, R- one kept quiet, G a good report, O the
+        // port opened anew.
+        QTest::addColumn<QString>("script");
+        QTest::newRow("first of a run") << "R+R-R-";
+        QTest::newRow("again after a good report") << "R+R-GR+R-G";
+        QTest::newRow("again after the port is reopened") << "R+OR+R-O";
+        QTest::newRow("good reports alone start no run") << "GGR+G";
+    }
+    void rejectionToldOncePerRun() {
+        QFETCH(QString, script);
+        MessageInbox inbox;
+        const QString events = QString(script).remove(u'+').remove(u'-');
+        QString played;
+        for (const QChar event : events) {
+            played += event;
+            if (event == u'R')
+                played += inbox.NoteRejectedReport() ? u'+' : u'-';
+            else if (event == u'G')
+                inbox.NoteAcceptedReport();
+            else
+                inbox.RestartRejectionRun();
+        }
+        QCOMPARE(played, script);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMessageInbox)
+#include "tst_MessageInbox.moc"
