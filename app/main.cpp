@@ -1,6 +1,8 @@
 #include "app/Main.h"
 #include "app/AppIcon.h"
 
+#include "Version.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPushButton>
@@ -9,7 +11,7 @@
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorlin-config"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.1"));
+    QApplication::setApplicationVersion(QString::fromLatin1(vorlin::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("vorlin-config"));
     QApplication::setWindowIcon(vorlin::AppIcon());
 
