@@ -6,6 +6,8 @@
 #include "app/LayerTabs.h"
 #include "app/Twips.h"
 
+#include "Version.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -171,7 +173,8 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
 
     RegisterFontSubstitutions();
     setObjectName(QStringLiteral("Main"));
-    setWindowTitle(QStringLiteral("Vorlin快捷键鼠设置 v1.0.1"));
+    setWindowTitle(QString::fromUtf16(vorlin::kApplicationTitle) + QStringLiteral(" v") +
+                   QString::fromLatin1(vorlin::kVersion));
     setFixedSize(vorlin::TwipsSize(15240, 9135));
     setFont(WindowFont());
     setWindowIcon(vorlin::AppIcon());

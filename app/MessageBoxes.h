@@ -23,6 +23,8 @@ public:
     void Warn(QWidget *parent, const QString &text) override;
 };
 
+// The application's title: the caption of every message box, and of the window followed by
+// " v" and the version.
 inline constexpr char16_t kApplicationTitle[] = u"Vorlin快捷键鼠设置";
 
 } // namespace vorlin

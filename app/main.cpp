@@ -2,6 +2,8 @@
 #include "app/AppIcon.h"
 #include "app/QtTranslations.h"
 
+#include "Version.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPushButton>
@@ -10,7 +12,7 @@
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorlin-config"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.1"));
+    QApplication::setApplicationVersion(QString::fromLatin1(vorlin::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("vorlin-config"));
     QApplication::setWindowIcon(vorlin::AppIcon());
     // Without them Qt's own buttons and names stay English; the tool works all the same.

@@ -5,6 +5,8 @@
 #include "sim/SimulatedPad.h"
 #include "sim/VirtualPorts.h"
 
+#include "Version.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -82,7 +84,7 @@ QString Description() {
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vorlin-pad-sim"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.2"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(vorlin::kVersion));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(Description());

@@ -1,5 +1,7 @@
 #include "GuiHelpers.h"
 
+#include "Version.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -23,7 +25,8 @@ private Q_SLOTS:
     void cleanup() { main.reset(); }
 
     void captionAndFixedSize() {
-        QCOMPARE(main->windowTitle(), QStringLiteral("Vorlin快捷键鼠设置 v1.0.1"));
+        QCOMPARE(main->windowTitle(),
+                 QStringLiteral("Vorlin快捷键鼠设置 v") + QString::fromLatin1(vorlin::kVersion));
         QCOMPARE(main->size(), QSize(Px(15240), Px(9135)));
         QCOMPARE(main->minimumSize(), main->maximumSize());
         QVERIFY(!main->windowIcon().isNull());

@@ -4,6 +4,7 @@
 # was installed, the icon at every size, and an installed tool that starts and draws its window.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+: "${VORLIN_VERSION:?set by CTest from project(VERSION)}"
 
 prefix=$scratch/usr
 app_id=io.github.vorlin.VorlinConfig
@@ -28,7 +29,11 @@ for file in \
     share/applications/vorlin-config.desktop \
     share/metainfo/$app_id.metainfo.xml \
     share/icons/hicolor/scalable/apps/vorlin-config.svg \
-    share/doc/vorlin-config/udev/70-vorlin-pad.rules; do
+    share/doc/vorlin-config/udev/70-vorlin-pad.rules \
+    share/doc/vorlin-config/copyright \
+    share/doc/vorlin-config/changelog.gz \
+    share/man/man1/vorlin-config.1.gz \
+    share/man/man1/vorlin-pad-sim.1.gz; do
     check "$file installed" test -s "$prefix/$file"
 done
 
@@ -64,7 +69,9 @@ check "metainfo launches the installed desktop entry ($launchable)" \
 while read -r binary; do
     check "metainfo's binary $binary is installed" test -x "$prefix/bin/$binary"
 done < <(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$metainfo")
-check "metainfo names release 1.0.1" grep -q '<release version="1.0.1"' "$metainfo"
+newest_release=$(sed -n 's:.*<release version="\([^"]*\)".*:\1:p' "$metainfo" | head -n 1)
+check "metainfo's newest release is $VORLIN_VERSION (found $newest_release)" \
+    test "$newest_release" = "$VORLIN_VERSION"
 
 # ---- icons: one PNG per size, really that size ----
 for size in 16 32 48 64 128 256; do
@@ -76,6 +83,9 @@ done
 # ---- the installed programs run ----
 help=$("$prefix/bin/vorlin-pad-sim" --help 2>&1 || true)
 check "installed vorlin-pad-sim --help lists --no-stdin" grep -q -- '--no-stdin' <<<"$help"
+version=$("$prefix/bin/vorlin-pad-sim" --version 2>&1 || true)
+check "installed vorlin-pad-sim --version is $VORLIN_VERSION (found $version)" \
+    test "$version" = "vorlin-pad-sim $VORLIN_VERSION"
 
 # The installed tool starts with no display and renders its window (1016 x 609 logical pixels).
 shot=$scratch/window.png
