@@ -142,7 +142,7 @@ private:
     void Timer1Timer();
     void HandleReport(const QByteArray &text);
     void RefreshControlStates();
-    void KeepFocusOnAUsableControl(QWidget *usable);
+    void KeepFocusOnAUsableControl(QWidget *usable, const QList<QWidget *> &disabling);
 
     std::unique_ptr<vorlin::SteadyClock> ownClock;
     std::unique_ptr<vorlin::QtMessageBoxes> ownMessageBoxes;

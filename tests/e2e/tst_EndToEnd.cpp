@@ -6,6 +6,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/ScriptedMessageBoxes.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -71,7 +72,8 @@ class TestEndToEnd : public QObject {
         dependencies.messageBoxes = &boxes;
         window = std::make_unique<Main>(std::move(dependencies));
         window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 
     QStringList Commands() const {
@@ -390,6 +392,23 @@ private Q_SLOTS:
         QCOMPARE(boxes.warned.size(), 1);
         QVERIFY(boxes.warned.at(0).contains("占用"));
         QVERIFY(!window->MSComm1->PortOpen());
+    }
+
+    // The pad's answer leaves the focus where it was: a second Space reads again.
+    void readingTwiceWithSpace() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        QTest::keyClick(window->Command2, Qt::Key_Right);
+        for (int read = 0; read < 2; ++read) {
+            clock.Advance(3000);
+            QSignalSpy applied(window.get(), &Main::ReportApplied);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            QVERIFY(applied.wait());
+            QCOMPARE(QApplication::focusWidget(), window->GetSn);
+        }
+        QVERIFY(window->MSComm1->PortOpen());
+        QCOMPARE(Commands(), QStringList(3, QStringLiteral("getsettings")));
     }
 };
 
