@@ -10,7 +10,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -160,6 +159,7 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
     CreateTopRow();
     CreateLayerPages();
     CreateKeyboard();
+    SetUpKeyboard();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -254,7 +254,8 @@ void Main::CreateLayerPages() {
 
     const QColor white(Qt::white);
     // The focus goes from the top row to the tab strip, then down each column of slots of the
-    // page in front (box, then its delete button) and to the page's enable switch.
+    // page in front (box, then its delete button) and to the page's enable switch. Qt follows
+    // this chain to move the focus off a hidden or disabled control; Tab goes by regions.
     QList<QWidget *> tabOrder = {Check1, NewTab1};
     for (int layer = 1; layer <= kLayerCount; ++layer) {
         auto *page = new QWidget(NewTab1);
@@ -404,25 +405,6 @@ void Main::PlaceOnPage(QWidget *control, int left, int top) const {
     control->move(vorlin::TwipsPoint(left, top) - pageOffset);
 }
 
-bool Main::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::FocusIn) {
-        // Only the user's own moves choose a slot. Qt also hands the focus to a box of the page
-        // being brought to the front, which must leave the slot being edited alone.
-        switch (static_cast<QFocusEvent *>(event)->reason()) {
-        case Qt::MouseFocusReason:
-        case Qt::TabFocusReason:
-        case Qt::BacktabFocusReason:
-        case Qt::ShortcutFocusReason:
-            if (auto *box = qobject_cast<QLineEdit *>(watched))
-                OnSlotBoxFocused(box);
-            break;
-        default:
-            break;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void Main::OnSlotBoxFocused(QLineEdit *box) {
     for (int layer = 1; layer <= kLayerCount; ++layer) {
         const vorlin::SlotBoxes &values = LayerValues(layer);
@@ -430,6 +412,7 @@ void Main::OnSlotBoxFocused(QLineEdit *box) {
         if (found != values.end()) {
             vorlin::FocusSlot(focusedSlot, values, layer,
                               static_cast<int>(std::distance(values.begin(), found)));
+            DescribeEditedSlot();
             return;
         }
     }
@@ -437,6 +420,7 @@ void Main::OnSlotBoxFocused(QLineEdit *box) {
 
 void Main::OnBackspaceClicked(int layer, int index) {
     vorlin::ClearSlot(focusedSlot, LayerValues(layer), layer, index);
+    DescribeEditedSlot();
 }
 
 void Main::OnKeyButtonClicked(int index) {

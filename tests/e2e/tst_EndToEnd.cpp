@@ -393,6 +393,39 @@ private Q_SLOTS:
         QVERIFY(boxes.warned.at(0).contains("占用"));
         QVERIFY(!window->MSComm1->PortOpen());
     }
+    // A keyboard-only user, from the focus on 断开: choose 按键1 of 层1, clear it, put
+    // L_CTRL + c into it with the on-screen keys, and write the layer.
+    void keyboardRouteWritesASlot() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        QCOMPARE(QApplication::focusWidget(), window->Command2);
+        clock.Advance(3000);
+        int presses = 0;
+        const auto press = [&](Qt::Key key, int times = 1) {
+            for (int i = 0; i < times; ++i, ++presses)
+                QTest::keyClick(QApplication::focusWidget(), key,
+                                key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        };
+        press(Qt::Key_Tab, 2);  // the tab strip, then the slot grid on 旋钮1加
+        press(Qt::Key_Down, 4); // 按键1
+        press(Qt::Key_Right);   // its ╳
+        press(Qt::Key_Return);
+        press(Qt::Key_Tab, 2);  // the enable switch, then the keyboard on ESC
+        press(Qt::Key_Down, 5); // LCtrl
+        press(Qt::Key_Return);
+        press(Qt::Key_Up);
+        press(Qt::Key_Right, 3); // c
+        press(Qt::Key_Return);
+        press(Qt::Key_Backtab, 4); // back through the regions to 断开
+        press(Qt::Key_Right, 2);   // 写入层设置
+        press(Qt::Key_Return);
+        QTRY_COMPARE(boxes.informed, QStringList{kParameterUpdated});
+        QCOMPARE(pad->State().layers[0].at(4), QStringLiteral("128 + c"));
+        QCOMPARE(QApplication::focusWidget(), window->sendsettings);
+        qInfo("key presses: %d", presses);
+        QVERIFY2(presses <= 30, qPrintable(QString::number(presses)));
+    }
 
     // The pad's answer leaves the focus where it was: a second Space reads again.
     void readingTwiceWithSpace() {
