@@ -1,9 +1,11 @@
 #include "app/Main.h"
 
+#include "app/AccessibleInterfaces.h"
 #include "app/AppIcon.h"
 #include "app/KeyButton.h"
 #include "app/KeyButtonTable.h"
 #include "app/LayerTabs.h"
+#include "app/PortBox.h"
 #include "app/Twips.h"
 
 #include <QApplication>
@@ -149,6 +151,7 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
     messageBoxes = dependencies.messageBoxes;
     pacing.emplace(*dependencies.clock);
 
+    vorlin::InstallAccessibleInterfaces();
     RegisterFontSubstitutions();
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Vorlin快捷键鼠设置 v1.0.1"));
@@ -209,7 +212,7 @@ vorlin::AllSlotBoxes Main::AllValues() const {
 void Main::CreateTopRow() {
     SelectPort = CreateLabel(this, QStringLiteral("SelectPort"), QStringLiteral("选择串口:"),
                              {360, 240, 975, 255});
-    Combo1 = Create<QComboBox>(this, QStringLiteral("Combo1"), {}, {1440, 240, 1095, 345});
+    Combo1 = Create<vorlin::PortBox>(this, QStringLiteral("Combo1"), {}, {1440, 240, 1095, 345});
     Combo1->setEditable(true);
     Combo1->setEditText(QStringLiteral("Combo1"));
     Command1 = Create<QPushButton>(this, QStringLiteral("Command1"), QStringLiteral("连接"),
@@ -237,6 +240,8 @@ void Main::CreateTopRow() {
     SelectPort->setBuddy(Combo1);
     Check1->setAccessibleName(CaptionName(Label1->text()));
     Label1->setBuddy(Check1);
+    // The hint beside the box says when the switch takes effect.
+    Check1->setAccessibleDescription(Label2->text());
     ChainTabOrder({Combo1, Command1, Command2, GetSn, sendsettings, Check1});
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QSet>
 
 #include <algorithm>
@@ -194,7 +195,16 @@ private Q_SLOTS:
         QCOMPARE(labels, QStringList{labelName});
     }
 
-    void portBoxIsNamed() { QCOMPARE(main->Combo1->accessibleName(), QStringLiteral("选择串口")); }
+    // Named by its caption, not by the port text in it; the window is a frame; the hint beside
+    // the light switch describes it.
+    void windowPortBoxAndLightSwitch() {
+        QCOMPARE(main->Combo1->accessibleName(), QStringLiteral("选择串口"));
+        QCOMPARE(SpokenName(main->Combo1), QStringLiteral("选择串口"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(main->Combo1)->role(),
+                 QAccessible::ComboBox);
+        QCOMPARE(QAccessible::queryAccessibleInterface(main.get())->role(), QAccessible::Window);
+        QCOMPARE(Description(main->Check1), main->Label2->text());
+    }
 
     // The slot being edited says so, and every key button says where it writes.
     void editedSlotIsDescribed() {
