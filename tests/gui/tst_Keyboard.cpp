@@ -298,7 +298,6 @@ private Q_SLOTS:
     void returnPressesLikeSpace_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("key");
-        QTest::newRow("key button, Space") << "SetKey_57" << int(Qt::Key_Space);
         QTest::newRow("key button, Return") << "SetKey_57" << int(Qt::Key_Return);
         QTest::newRow("delete button, Enter") << "group1valuebackspace_4" << int(Qt::Key_Enter);
         QTest::newRow("enable switch, Return") << "group1check" << int(Qt::Key_Return);
