@@ -131,6 +131,11 @@ def main():
         focus.expect("push button", "ESC", "写入 层1 按键1")
         press("shift+Tab", "shift+Tab")
         focus.expect("text", "层1 按键1", "正在编辑")
+        # Cleared with its ╳, then a combination typed on the keyboard, by the X server's codes.
+        press("Right", "Return", "Left", "ctrl+shift+Escape")
+        box = find(application, "text", "层1 按键1").queryText()
+        wait_for("the typed combination in 按键1", lambda: box.getText(0, -1) ==
+                 "L_CTRL + L_SHIFT + ESC")
     finally:
         for program in (window, pad):
             program.terminate()
