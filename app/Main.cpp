@@ -1,9 +1,11 @@
 #include "app/Main.h"
 
+#include "app/AccessibleInterfaces.h"
 #include "app/AppIcon.h"
 #include "app/KeyButton.h"
 #include "app/KeyButtonTable.h"
 #include "app/LayerTabs.h"
+#include "app/PortBox.h"
 #include "app/Twips.h"
 
 #include "Version.h"
@@ -12,7 +14,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -171,6 +172,7 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
     portDirectory = dependencies.ports.get();
     pacing.emplace(*dependencies.clock);
 
+    vorlin::InstallAccessibleInterfaces();
     RegisterFontSubstitutions();
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QString::fromUtf16(vorlin::kApplicationTitle) + QStringLiteral(" v") +
@@ -182,6 +184,7 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
     CreateTopRow();
     CreateLayerPages();
     CreateKeyboard();
+    SetUpKeyboard();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -232,7 +235,7 @@ vorlin::AllSlotBoxes Main::AllValues() const {
 void Main::CreateTopRow() {
     SelectPort = CreateLabel(this, QStringLiteral("SelectPort"), QStringLiteral("选择串口:"),
                              {360, 240, 975, 255});
-    Combo1 = Create<QComboBox>(this, QStringLiteral("Combo1"), {}, {1440, 240, 1095, 345});
+    Combo1 = Create<vorlin::PortBox>(this, QStringLiteral("Combo1"), {}, {1440, 240, 1095, 345});
     Combo1->setEditable(true);
     Combo1->setEditText(QStringLiteral("Combo1"));
     Command1 = Create<QPushButton>(this, QStringLiteral("Command1"), QStringLiteral("连接"),
@@ -260,6 +263,8 @@ void Main::CreateTopRow() {
     SelectPort->setBuddy(Combo1);
     Check1->setAccessibleName(CaptionName(Label1->text()));
     Label1->setBuddy(Check1);
+    // The hint beside the box says when the switch takes effect.
+    Check1->setAccessibleDescription(Label2->text());
     ChainTabOrder({Combo1, Command1, Command2, GetSn, sendsettings, Check1});
 }
 
@@ -278,7 +283,8 @@ void Main::CreateLayerPages() {
             .arg(kPaper.name(), kInk.name(), kDisabledInk.name()));
 
     // The focus goes from the top row to the tab strip, then down each column of slots of the
-    // page in front (box, then its delete button) and to the page's enable switch.
+    // page in front (box, then its delete button) and to the page's enable switch. Qt follows
+    // this chain to move the focus off a hidden or disabled control; Tab goes by regions.
     QList<QWidget *> tabOrder = {Check1, NewTab1};
     for (int layer = 1; layer <= kLayerCount; ++layer) {
         auto *page = new QWidget(NewTab1);
@@ -428,25 +434,6 @@ void Main::PlaceOnPage(QWidget *control, int left, int top) const {
     control->move(vorlin::TwipsPoint(left, top) - pageOffset);
 }
 
-bool Main::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::FocusIn) {
-        // Only the user's own moves choose a slot. Qt also hands the focus to a box of the page
-        // being brought to the front, which must leave the slot being edited alone.
-        switch (static_cast<QFocusEvent *>(event)->reason()) {
-        case Qt::MouseFocusReason:
-        case Qt::TabFocusReason:
-        case Qt::BacktabFocusReason:
-        case Qt::ShortcutFocusReason:
-            if (auto *box = qobject_cast<QLineEdit *>(watched))
-                OnSlotBoxFocused(box);
-            break;
-        default:
-            break;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void Main::OnSlotBoxFocused(QLineEdit *box) {
     for (int layer = 1; layer <= kLayerCount; ++layer) {
         const vorlin::SlotBoxes &values = LayerValues(layer);
@@ -454,6 +441,7 @@ void Main::OnSlotBoxFocused(QLineEdit *box) {
         if (found != values.end()) {
             vorlin::FocusSlot(focusedSlot, values, layer,
                               static_cast<int>(std::distance(values.begin(), found)));
+            DescribeEditedSlot();
             return;
         }
     }
@@ -461,6 +449,7 @@ void Main::OnSlotBoxFocused(QLineEdit *box) {
 
 void Main::OnBackspaceClicked(int layer, int index) {
     vorlin::ClearSlot(focusedSlot, LayerValues(layer), layer, index);
+    DescribeEditedSlot();
 }
 
 void Main::OnKeyButtonClicked(int index) {

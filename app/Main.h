@@ -3,6 +3,7 @@
 #include "app/LayerTabs.h"
 #include "app/MessageBoxes.h"
 #include "editor/FocusedSlot.h"
+#include "editor/KeyChord.h"
 #include "keys/KeyTable.h"
 #include "link/PortDirectory.h"
 #include "link/SerialPort.h"
@@ -19,10 +20,15 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+
+namespace vorlin {
+class KeyboardNavigation;
+}
 
 // The tool's one window. Its controls keep the names by which the rest of the tool addresses
 // them, as members and as Qt object names ("group2value_13" for element 13 of group2value).
@@ -104,6 +110,7 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void CreateTopRow();
@@ -142,7 +149,7 @@ private:
     void Timer1Timer();
     void HandleReport(const QByteArray &text);
     void RefreshControlStates();
-    void KeepFocusOnAUsableControl(QWidget *usable);
+    void KeepFocusOnAUsableControl(QWidget *usable, const QList<QWidget *> &disabling);
 
     // The port directory MSComm1 owns, for finding the ports that will not open.
     const vorlin::PortDirectory *portDirectory = nullptr;
@@ -156,6 +163,22 @@ private:
     QString connectedPortText;
     // Set while the poll handles messages; a box it shows keeps the event loop running.
     bool pollBusy = false;
+
+private:
+    // ---- Keyboard and focus (MainKeyboard.cpp) ----
+    void SetUpKeyboard();
+    // The slot boxes and delete buttons of the page in front, slot by slot.
+    QList<QWidget *> ShownSlotControls();
+    // Where Tab lands in the slot grid: the slot being edited, or the same slot of the page in
+    // front when the slot being edited lies on another page.
+    QWidget *SlotGridEntry();
+    // Tells screen readers which slot is being edited and where a key button writes.
+    void DescribeEditedSlot();
+    // A key typed on the computer's keyboard while a slot box has the focus; true when taken.
+    bool OnSlotBoxKey(QLineEdit *box, QKeyEvent *event);
+
+    vorlin::KeyboardNavigation *navigation = nullptr;
+    vorlin::KeyChord typedChord;
 
 private:
     std::optional<vorlin::KeyTable> keyTable;

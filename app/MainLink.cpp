@@ -228,12 +228,19 @@ void Main::RefreshControlStates() {
                                                                  {sendsettings, open},
                                                                  {Check1, open},
                                                                  {NewTab1, open}}};
+    QList<QWidget *> disabling;
+    for (const auto &[control, enabled] : controls)
+        if (!enabled && control->isEnabled())
+            disabling << control;
+    for (QPushButton *button : SetKey)
+        if (!open && button->isEnabled())
+            disabling << button;
     // Controls that become usable go first, so that the input focus of a control being
     // disabled (the connect button just clicked) moves on to one of them rather than wrapping
     // round to the port box. Re-setting an unchanged state would still repaint.
     for (const bool enable : {true, false}) {
         if (!enable)
-            KeepFocusOnAUsableControl(open ? Command2 : Command1);
+            KeepFocusOnAUsableControl(open ? Command2 : Command1, disabling);
         for (const auto &[control, enabled] : controls)
             if (enabled == enable && control->isEnabled() != enabled)
                 control->setEnabled(enabled);
@@ -243,16 +250,16 @@ void Main::RefreshControlStates() {
     }
 }
 
-void Main::KeepFocusOnAUsableControl(QWidget *usable) {
+void Main::KeepFocusOnAUsableControl(QWidget *usable, const QList<QWidget *> &disabling) {
     // Qt moves the focus of a control being disabled along the focus chain, which may be
-    // disabled next in the same refresh and leave the window with no focus at all.
+    // disabled next in the same refresh and leave the window with no focus at all. A control
+    // that stays usable keeps the focus: a second Space on 读取设置 must read again, not land on
+    // 断开.
     QWidget *focus = focusWidget();
-    if (focus == nullptr || !usable->isEnabled())
+    if (focus == nullptr || focus == usable || !usable->isEnabled())
         return;
-    const bool goingAway = focus == Command1 || focus == Command2 || focus == GetSn ||
-                           focus == sendsettings || focus == Check1 ||
-                           NewTab1->isAncestorOf(focus) ||
-                           std::find(SetKey.begin(), SetKey.end(), focus) != SetKey.end();
-    if (goingAway && focus != usable)
+    if (std::any_of(disabling.begin(), disabling.end(), [focus](const QWidget *control) {
+            return control == focus || control->isAncestorOf(focus);
+        }))
         usable->setFocus(Qt::OtherFocusReason);
 }

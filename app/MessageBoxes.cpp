@@ -8,6 +8,10 @@ namespace {
 void Show(QWidget *parent, const QString &text, QMessageBox::Icon icon) {
     QMessageBox box(icon, QString::fromUtf16(kApplicationTitle), text, QMessageBox::Ok, parent);
     box.exec();
+    // Hand the keyboard back to the window, which gives it to the control that had it (or the
+    // one it moved to meanwhile). Without a window manager nothing else would.
+    if (parent != nullptr)
+        parent->window()->activateWindow();
 }
 
 } // namespace

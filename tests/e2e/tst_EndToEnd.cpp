@@ -6,6 +6,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/ScriptedMessageBoxes.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -71,7 +72,8 @@ class TestEndToEnd : public QObject {
         dependencies.messageBoxes = &boxes;
         window = std::make_unique<Main>(std::move(dependencies));
         window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 
     QStringList Commands() const {
@@ -415,6 +417,57 @@ private Q_SLOTS:
                      QStringLiteral("Com1（%1）：正被其他程序占用").arg(pad->SlavePath())),
                  qPrintable(boxes.warned.at(0)));
         QVERIFY(!window->MSComm1->PortOpen());
+    }
+
+    // A keyboard-only user, from the focus on 断开: choose 按键1 of 层1, clear it, put
+    // L_CTRL + c into it with the on-screen keys, and write the layer.
+    void keyboardRouteWritesASlot() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        QCOMPARE(QApplication::focusWidget(), window->Command2);
+        clock.Advance(3000);
+        int presses = 0;
+        const auto press = [&](Qt::Key key, int times = 1) {
+            for (int i = 0; i < times; ++i, ++presses)
+                QTest::keyClick(QApplication::focusWidget(), key,
+                                key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        };
+        press(Qt::Key_Tab, 2);  // the tab strip, then the slot grid on 旋钮1加
+        press(Qt::Key_Down, 4); // 按键1
+        press(Qt::Key_Right);   // its ╳
+        press(Qt::Key_Return);
+        press(Qt::Key_Tab, 2);  // the enable switch, then the keyboard on ESC
+        press(Qt::Key_Down, 5); // LCtrl
+        press(Qt::Key_Return);
+        press(Qt::Key_Up);
+        press(Qt::Key_Right, 3); // c
+        press(Qt::Key_Return);
+        press(Qt::Key_Backtab, 4); // back through the regions to 断开
+        press(Qt::Key_Right, 2);   // 写入层设置
+        press(Qt::Key_Return);
+        QTRY_COMPARE(boxes.informed, QStringList{kParameterUpdated});
+        QCOMPARE(pad->State().layers[0].at(4), QStringLiteral("128 + c"));
+        QCOMPARE(QApplication::focusWidget(), window->sendsettings);
+        qInfo("key presses: %d", presses);
+        QVERIFY2(presses <= 30, qPrintable(QString::number(presses)));
+    }
+
+    // The pad's answer leaves the focus where it was: a second Space reads again.
+    void readingTwiceWithSpace() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        QTest::keyClick(window->Command2, Qt::Key_Right);
+        for (int read = 0; read < 2; ++read) {
+            clock.Advance(3000);
+            QSignalSpy applied(window.get(), &Main::ReportApplied);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            QVERIFY(applied.wait());
+            QCOMPARE(QApplication::focusWidget(), window->GetSn);
+        }
+        QVERIFY(window->MSComm1->PortOpen());
+        QCOMPARE(Commands(), QStringList(3, QStringLiteral("getsettings")));
     }
 };
 

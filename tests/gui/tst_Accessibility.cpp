@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QSet>
 
 #include <algorithm>
 #include <set>
@@ -25,6 +27,11 @@ const QStringList kSlotNames = {
 QString SpokenName(QWidget *control) {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
     return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+
+QString Description(QWidget *control) {
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+    return accessible ? accessible->text(QAccessible::Description) : QString();
 }
 
 QString Describe(QWidget *control) {
@@ -54,22 +61,45 @@ private:
         return focused;
     }
 
-    // Every control the Tab key should reach with `layer`'s page in front, in reading order:
-    // the top row left to right, the tab strip, the page's slots column by column (box, then
-    // its delete button) and its enable switch, then the key buttons row by row.
-    QList<QWidget *> ReadingOrder(int layer) const {
-        QList<QWidget *> order = {
-            main->Combo1,       main->Command1, main->Command2,         main->GetSn,
-            main->sendsettings, main->Check1,   main->NewTab1->tabBar()};
-        for (int i = 0; i < Main::kSlotCount; ++i)
-            order << main->LayerValues(layer).at(i) << main->LayerBackspaces(layer).at(i);
-        order << main->LayerCheck(layer);
-        QList<QWidget *> keys(main->SetKey.begin(), main->SetKey.end());
-        std::stable_sort(keys.begin(), keys.end(), [](QWidget *a, QWidget *b) {
-            const QPoint pa = a->geometry().topLeft(), pb = b->geometry().topLeft();
-            return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
-        });
-        return order + keys;
+    // Every control usable, as with the port open.
+    void EnableEverything() {
+        EnableEditing(*main);
+        const QList<QWidget *> topRow = {main->Command1, main->Command2, main->GetSn,
+                                         main->sendsettings, main->Check1};
+        for (QWidget *control : topRow)
+            control->setEnabled(true);
+    }
+
+    // Where the Tab key lands, with `layer`'s page in front and nothing used yet: the port box,
+    // then one stop for each region in reading order (the top row on its first button, the tab
+    // strip, the page's slots on its first box, the page's enable switch, the keyboard on its
+    // first key).
+    QList<QWidget *> TabStops(int layer) const {
+        return {main->Combo1,
+                main->Command1,
+                main->NewTab1->tabBar(),
+                main->LayerValues(layer).at(0),
+                main->LayerCheck(layer),
+                main->SetKey.at(0)};
+    }
+
+    // Every control the arrow keys reach from `start` without leaving its region.
+    QSet<QWidget *> ReachedByArrows(QWidget *start) {
+        QSet<QWidget *> reached = {start};
+        QList<QWidget *> next = {start};
+        while (!next.isEmpty()) {
+            QWidget *from = next.takeFirst();
+            for (const Qt::Key arrow : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}) {
+                from->setFocus(Qt::OtherFocusReason);
+                QTest::keyClick(from, arrow);
+                QWidget *to = QApplication::focusWidget();
+                if (to != nullptr && !reached.contains(to)) {
+                    reached.insert(to);
+                    next.append(to);
+                }
+            }
+        }
+        return reached;
     }
 
     // Presses `key` from the port box until the focus comes back to it (or gives up after a
@@ -165,7 +195,31 @@ private Q_SLOTS:
         QCOMPARE(labels, QStringList{labelName});
     }
 
-    void portBoxIsNamed() { QCOMPARE(main->Combo1->accessibleName(), QStringLiteral("选择串口")); }
+    // Named by its caption, not by the port text in it; the window is a frame; the hint beside
+    // the light switch describes it.
+    void windowPortBoxAndLightSwitch() {
+        QCOMPARE(main->Combo1->accessibleName(), QStringLiteral("选择串口"));
+        QCOMPARE(SpokenName(main->Combo1), QStringLiteral("选择串口"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(main->Combo1)->role(),
+                 QAccessible::ComboBox);
+        QCOMPARE(QAccessible::queryAccessibleInterface(main.get())->role(), QAccessible::Window);
+        QCOMPARE(Description(main->Check1), main->Label2->text());
+    }
+
+    // The slot being edited says so, and every key button says where it writes.
+    void editedSlotIsDescribed() {
+        QVERIFY(ShowActive(*main));
+        EnableEditing(*main);
+        QCOMPARE(Description(main->SetKey.at(57)), QStringLiteral("未选择槽位"));
+        Click(main->group1value.at(4));
+        QCOMPARE(Description(main->group1value.at(4)), QStringLiteral("正在编辑"));
+        QCOMPARE(Description(main->SetKey.at(57)), QStringLiteral("写入 层1 按键1"));
+        ShowPage(*main, 2);
+        Click(main->group2valuebackspace.at(13));
+        QCOMPARE(Description(main->group1value.at(4)), QString());
+        QCOMPARE(Description(main->group2value.at(13)), QStringLiteral("正在编辑"));
+        QCOMPARE(Description(main->SetKey.at(0)), QStringLiteral("写入 层2 旋钮1按下"));
+    }
 
     void keyButtonsAreNamedByTheirToken_data() {
         QTest::addColumn<int>("index");
@@ -196,29 +250,45 @@ private Q_SLOTS:
         }
     }
 
-    void tabVisitsControlsInReadingOrder_data() {
+    void tabVisitsRegionsInReadingOrder_data() {
         QTest::addColumn<int>("layer");
         for (int layer = 1; layer <= Main::kLayerCount; ++layer)
             QTest::addRow("page %d in front", layer) << layer;
     }
-    void tabVisitsControlsInReadingOrder() {
+    void tabVisitsRegionsInReadingOrder() {
         QFETCH(int, layer);
         QVERIFY(ShowActive(*main));
-        EnableEditing(*main);
-        const QList<QWidget *> topRow = {main->Command1, main->Command2, main->GetSn,
-                                         main->sendsettings, main->Check1};
-        for (QWidget *control : topRow)
-            control->setEnabled(true);
+        EnableEverything();
         main->NewTab1->setCurrentIndex(layer - 1);
 
-        const QList<QWidget *> expected = ReadingOrder(layer);
-        QCOMPARE(expected.first(), main->Combo1);
+        const QList<QWidget *> expected = TabStops(layer);
         QCOMPARE(Describe(Walk(Qt::Key_Tab)), Describe(expected.mid(1)));
 
         // Backwards the same way round.
         QList<QWidget *> backwards = expected.mid(1);
         std::reverse(backwards.begin(), backwards.end());
         QCOMPARE(Describe(Walk(Qt::Key_Backtab, Qt::ShiftModifier)), Describe(backwards));
+    }
+
+    // Inside a region the arrows reach every control of it, and no other.
+    void arrowsReachEveryControlOfARegion_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("count");
+        QTest::newRow("top row") << "Command1" << 5;
+        QTest::newRow("slot grid") << "group2value_0" << 28;
+        QTest::newRow("keyboard") << "SetKey_0" << Main::kKeyButtonCount;
+    }
+    void arrowsReachEveryControlOfARegion() {
+        QFETCH(QString, start);
+        QFETCH(int, count);
+        QVERIFY(ShowActive(*main));
+        EnableEverything();
+        main->NewTab1->setCurrentIndex(1);
+        QWidget *first = main->findChild<QWidget *>(start);
+        const QSet<QWidget *> reached = ReachedByArrows(first);
+        QCOMPARE(reached.size(), count);
+        for (QWidget *control : reached)
+            QCOMPARE(control->parentWidget(), first->parentWidget());
     }
 };
 

@@ -1,6 +1,11 @@
 #include "GuiHelpers.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QKeySequence>
+#include <QMessageBox>
+#include <QSignalSpy>
 
 #include <set>
 
@@ -260,6 +265,96 @@ private Q_SLOTS:
         QCOMPARE(main->SetKey.at(69)->text(), QStringLiteral("Space"));
         QCOMPARE(main->SetKey.at(95)->text(), QStringLiteral("5"));
         QCOMPARE(KeyButtonWithToken(*main, "播放/暂停")->text(), QStringLiteral("播放/暂停"));
+    }
+    // An arrow goes to the nearest key in its direction that lies across from the key.
+    void arrowsGoToTheNearestKey_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("arrow");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("down a column") << "ESC" << int(Qt::Key_Down) << "`";
+        QTest::newRow("up onto a wide key") << "L_CTRL" << int(Qt::Key_Up) << "L_SHIFT";
+        QTest::newRow("down to the closer of two") << "q" << int(Qt::Key_Down) << "a";
+        QTest::newRow("the tall key beside is not below") << "KP_9" << int(Qt::Key_Down) << "KP_6";
+        QTest::newRow("right onto a tall key") << "KP_3" << int(Qt::Key_Right) << "KP_ENTER";
+        QTest::newRow("up from the space bar") << "KEY_MENU" << int(Qt::Key_Up) << "b";
+        QTest::newRow("across a hole in the row") << "F12" << int(Qt::Key_Right) << "PRINT_SCREEN";
+        QTest::newRow("into the mouse block") << "KP_MINUS" << int(Qt::Key_Right) << "单击";
+        QTest::newRow("down the mouse block") << "右键单击" << int(Qt::Key_Down) << "前进";
+        QTest::newRow("edge") << "邮件" << int(Qt::Key_Right) << "邮件";
+    }
+    void arrowsGoToTheNearestKey() {
+        QFETCH(QString, from);
+        QFETCH(int, arrow);
+        QFETCH(QString, to);
+        QVERIFY(ShowActive(*main));
+        EnableEditing(*main);
+        QPushButton *start = KeyButtonWithToken(*main, from);
+        start->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(start, Qt::Key(arrow));
+        QCOMPARE(QApplication::focusWidget()->property("Tag").toString(), to);
+    }
+
+    // Return and the keypad's Enter press a focused button or check box once, as Space does.
+    void returnPressesLikeSpace_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::newRow("key button, Return") << "SetKey_57" << int(Qt::Key_Return);
+        QTest::newRow("delete button, Enter") << "group1valuebackspace_4" << int(Qt::Key_Enter);
+        QTest::newRow("enable switch, Return") << "group1check" << int(Qt::Key_Return);
+        QTest::newRow("light switch, Return") << "Check1" << int(Qt::Key_Return);
+        QTest::newRow("top row, Return") << "GetSn" << int(Qt::Key_Return);
+    }
+    void returnPressesLikeSpace() {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QVERIFY(ShowActive(*main));
+        EnableEditing(*main);
+        main->Check1->setEnabled(true);
+        main->GetSn->setEnabled(true);
+        auto *button = main->findChild<QAbstractButton *>(control);
+        QSignalSpy clicked(button, &QAbstractButton::clicked);
+        button->setFocus(Qt::OtherFocusReason);
+        const Qt::KeyboardModifiers keypad =
+            key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        QTest::keyClick(button, Qt::Key(key), keypad);
+        QCOMPARE(clicked.size(), 1);
+        QCOMPARE(QApplication::focusWidget(), button);
+    }
+
+    // The real boxes close with Return or Escape, and the focus is back where it was.
+    void messageBoxesCloseByKeyboard_data() {
+        QTest::addColumn<QString>("portText");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no port, Return") << "" << int(Qt::Key_Return) << "请选择一个串口";
+        QTest::newRow("not a port, Escape") << "abc" << int(Qt::Key_Escape) << "abc";
+    }
+    void messageBoxesCloseByKeyboard() {
+        QFETCH(QString, portText);
+        QFETCH(int, key);
+        QFETCH(QString, message);
+        QVERIFY(ShowActive(*main));
+        main->Combo1->setEditText(portText);
+        main->Command1->setFocus(Qt::TabFocusReason);
+        QString shown;
+        int looks = 0;
+        std::function<void()> answer = [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box == nullptr && ++looks < 1000) {
+                QTimer::singleShot(0, main.get(), answer);
+                return;
+            }
+            QVERIFY(box);
+            shown = box->text();
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key(key));
+            if (box->isVisible())
+                box->done(0);
+        };
+        QTimer::singleShot(0, main.get(), answer);
+        QTest::keyClick(main->Command1, Qt::Key_Return);
+        QVERIFY2(shown.contains(message), qPrintable(shown));
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QTRY_COMPARE(QApplication::focusWidget(), main->Command1);
     }
 };
 

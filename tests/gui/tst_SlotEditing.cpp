@@ -1,6 +1,9 @@
 #include "GuiHelpers.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+
+#include <map>
 
 using namespace vorlin::test;
 
@@ -169,7 +172,10 @@ private Q_SLOTS:
         QCOMPARE(Background(Box(1, 6)), Highlight());
     }
 
-    void slotBoxesIgnoreTyping() {
+    // Typing adds whole tokens through the slot rules, never characters or edits. Offscreen
+    // keys carry no native codes: a key counts by Qt's key, and Ctrl, whose side is unknown, not
+    // at all.
+    void typingAddsWholeTokensOnly() {
         Click(Box(1, 9));
         Key("a");
         QCOMPARE(QApplication::focusWidget(), KeyButtonWithToken(*main, "a"));
@@ -178,7 +184,51 @@ private Q_SLOTS:
         QTest::keyClicks(Box(1, 9), "zz");
         QTest::keyClick(Box(1, 9), Qt::Key_Backspace);
         QTest::keyClick(Box(1, 9), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(Box(1, 9)->text(), QStringLiteral("a"));
+        QTest::keyClick(Box(1, 9), Qt::Key_Q);
+        QCOMPARE(Box(1, 9)->text(), QStringLiteral("a + z + BACKSPACE + v"));
+    }
+
+    // Keys as X11 and Wayland deliver them: XKB keycode and Qt's key. Tab and the arrows move
+    // the focus and add nothing, even in the middle of a combination.
+    void typingIntoTheFocusedBox_data() {
+        QTest::addColumn<QList<int>>("keys"); // keycode pressed, its negative released
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("combination") << QList{37, 50, 9, -9, -50, -37} << "L_CTRL + L_SHIFT + ESC"
+                                     << "group1value_4";
+        QTest::newRow("Tab") << QList{23, -23} << ""
+                             << "group1check";
+        QTest::newRow("Shift+Tab") << QList{50, 23, -23, -50} << ""
+                                   << "qt_tabwidget_tabbar";
+        QTest::newRow("Ctrl, then Up") << QList{37, 111, -111, -37} << ""
+                                       << "group1value_3";
+    }
+    void typingIntoTheFocusedBox() {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, text);
+        QFETCH(QString, focus);
+        const std::map<int, Qt::Key> qtKeys = {{9, Qt::Key_Escape},
+                                               {23, Qt::Key_Tab},
+                                               {37, Qt::Key_Control},
+                                               {50, Qt::Key_Shift},
+                                               {111, Qt::Key_Up}};
+        Click(Box(1, 4));
+        Qt::KeyboardModifiers held;
+        for (const int key : keys) {
+            const Qt::KeyboardModifier modifier = std::abs(key) == 37   ? Qt::ControlModifier
+                                                  : std::abs(key) == 50 ? Qt::ShiftModifier
+                                                                        : Qt::NoModifier;
+            held.setFlag(modifier, key > 0);
+            Qt::Key qtKey = qtKeys.at(std::abs(key));
+            if (qtKey == Qt::Key_Tab && held.testFlag(Qt::ShiftModifier))
+                qtKey = Qt::Key_Backtab;
+            QKeyEvent event(key > 0 ? QEvent::KeyPress : QEvent::KeyRelease, qtKey, held,
+                            quint32(std::abs(key)), 0, 0);
+            QApplication::sendEvent(QApplication::focusWidget(), &event);
+        }
+        for (int slot = 0; slot < 14; ++slot)
+            QCOMPARE(Box(1, slot)->text(), slot == 4 ? text : QString());
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     }
 };
 
