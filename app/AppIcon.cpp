@@ -10,9 +10,9 @@ namespace vorlin {
 QIcon AppIcon() {
     static const bool registered = (InitAppResources(), true);
     Q_UNUSED(registered);
-    QIcon icon(QStringLiteral(":/icons/vorlin-config.svg"));
-    if (icon.pixmap(64, 64).isNull())
-        icon = QIcon(QStringLiteral(":/icons/vorlin-config-256.png"));
+    QIcon icon;
+    for (const int size : {16, 32, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/%1/vorlin-config.png").arg(size), QSize(size, size));
     return icon;
 }
 
