@@ -2,6 +2,7 @@
 
 #include "app/AccessibleInterfaces.h"
 #include "app/AppIcon.h"
+#include "app/ControlFont.h"
 #include "app/KeyButton.h"
 #include "app/KeyButtonTable.h"
 #include "app/LayerTabs.h"
@@ -23,14 +24,13 @@
 
 #include <optional>
 
+using vorlin::ControlFont;
 using vorlin::Twips;
 using vorlin::TwipsRect;
 
 namespace {
 
-// Fonts. Arial's Chinese fallback is named so the window looks the same in every locale.
-constexpr int kPointSize = 9;
-const QString kCjkFallback = QStringLiteral("Noto Sans CJK SC");
+// The window's own face, KaiTi, is the one Kai face installed.
 const QString kKaiFace = QStringLiteral("AR PL UKai CN");
 
 // Slot grid of a layer page, in twips from the tab control's corner.
@@ -75,17 +75,11 @@ void RegisterFontSubstitutions() {
     QFont::insertSubstitutions(QStringLiteral("KaiTi"), {kKaiFace});
 }
 
-QFont ControlFont(const QString &family = QStringLiteral("Arial")) {
-    QFont font(family, kPointSize);
-    font.setFamilies({family, kCjkFallback});
-    return font;
-}
-
 // For controls on a layer page, which has the controls' font from the tab control.
 constexpr std::nullopt_t kPageFont = std::nullopt;
 
 QFont WindowFont() {
-    QFont font(QStringLiteral("楷体"), kPointSize);
+    QFont font(QStringLiteral("楷体"), vorlin::kFontPointSize);
     font.setFamilies({QStringLiteral("楷体"), QStringLiteral("KaiTi")});
     return font;
 }
