@@ -1,5 +1,8 @@
 #include "app/AppIcon.h"
 
+#include <QImageReader>
+#include <QPixmap>
+
 // Resources of a static library must be registered by hand.
 static void InitAppResources() {
     Q_INIT_RESOURCE(resources);
@@ -10,9 +13,14 @@ namespace vorlin {
 QIcon AppIcon() {
     static const bool registered = (InitAppResources(), true);
     Q_UNUSED(registered);
-    QIcon icon(QStringLiteral(":/icons/vorlin-config.svg"));
-    if (icon.pixmap(64, 64).isNull())
-        icon = QIcon(QStringLiteral(":/icons/vorlin-config-256.png"));
+    QIcon icon;
+    for (const int size : {16, 32, 64, 128}) {
+        // Read by Qt's own PNG reader: asked to find one, Qt would load every image plugin
+        // installed to ask each whether it reads PNG.
+        QImageReader reader(QStringLiteral(":/icons/%1/vorlin-config.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 

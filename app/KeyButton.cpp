@@ -1,5 +1,6 @@
 #include "app/KeyButton.h"
 
+#include <QEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -9,12 +10,7 @@ void KeyButton::paintEvent(QPaintEvent *event) {
     QStyleOptionButton option;
     initStyleOption(&option);
     const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-    const QFontMetrics metrics(font());
-    bool fits = true;
-    for (const QString &line : option.text.split(u'\n'))
-        fits = fits && metrics.horizontalAdvance(QString(line).replace(
-                           QStringLiteral("&&"), QStringLiteral("&"))) <= contents.width();
-    if (fits) {
+    if (Fits(option.text, contents.width())) {
         QPushButton::paintEvent(event);
         return;
     }
@@ -27,6 +23,25 @@ void KeyButton::paintEvent(QPaintEvent *event) {
     painter.drawControl(QStyle::CE_PushButton, option);
     painter.drawItemText(contents, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
                          palette(), isEnabled(), caption, QPalette::ButtonText);
+}
+
+void KeyButton::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        measuredWidth = -1;
+    QPushButton::changeEvent(event);
+}
+
+bool KeyButton::Fits(const QString &caption, int width) {
+    if (width == measuredWidth && caption == measuredCaption)
+        return fits;
+    const QFontMetrics metrics(font());
+    fits = true;
+    for (const QString &line : caption.split(u'\n'))
+        fits = fits && metrics.horizontalAdvance(QString(line).replace(
+                           QStringLiteral("&&"), QStringLiteral("&"))) <= width;
+    measuredCaption = caption;
+    measuredWidth = width;
+    return fits;
 }
 
 } // namespace vorlin

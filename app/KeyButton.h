@@ -14,6 +14,17 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    // Whether the caption fits on one line per line break, measured for the caption and width
+    // it was last painted with, so that a repaint (every key when the port opens or closes)
+    // does not measure again.
+    bool Fits(const QString &caption, int width);
+
+    QString measuredCaption;
+    int measuredWidth = -1;
+    bool fits = true;
 };
 
 } // namespace vorlin

@@ -2,6 +2,7 @@
 
 #include "app/AccessibleInterfaces.h"
 #include "app/AppIcon.h"
+#include "app/ControlFont.h"
 #include "app/KeyButton.h"
 #include "app/KeyButtonTable.h"
 #include "app/LayerTabs.h"
@@ -21,14 +22,15 @@
 #include <QTabBar>
 #include <QTimer>
 
+#include <optional>
+
+using vorlin::ControlFont;
 using vorlin::Twips;
 using vorlin::TwipsRect;
 
 namespace {
 
-// Fonts. Arial's Chinese fallback is named so the window looks the same in every locale.
-constexpr int kPointSize = 9;
-const QString kCjkFallback = QStringLiteral("Noto Sans CJK SC");
+// The window's own face, KaiTi, is the one Kai face installed.
 const QString kKaiFace = QStringLiteral("AR PL UKai CN");
 
 // Slot grid of a layer page, in twips from the tab control's corner.
@@ -73,14 +75,11 @@ void RegisterFontSubstitutions() {
     QFont::insertSubstitutions(QStringLiteral("KaiTi"), {kKaiFace});
 }
 
-QFont ControlFont(const QString &family = QStringLiteral("Arial")) {
-    QFont font(family, kPointSize);
-    font.setFamilies({family, kCjkFallback});
-    return font;
-}
+// For controls on a layer page, which has the controls' font from the tab control.
+constexpr std::nullopt_t kPageFont = std::nullopt;
 
 QFont WindowFont() {
-    QFont font(QStringLiteral("楷体"), kPointSize);
+    QFont font(QStringLiteral("楷体"), vorlin::kFontPointSize);
     font.setFamilies({QStringLiteral("楷体"), QStringLiteral("KaiTi")});
     return font;
 }
@@ -115,25 +114,29 @@ QString ElementName(const char *array, int index) {
     return QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index);
 }
 
-// A control on `parent` with its name, caption, font and, when given, its place in twips.
+// A control on `parent` with its name, font, caption and, when given, its place in twips. The
+// font comes first: a caption set before it is measured in the font the control inherits, only
+// to be measured again. Without a font the control keeps its parent's: the layer pages carry
+// the controls' font, so their 176 controls share one.
 template <class Control>
 Control *Create(QWidget *parent, const QString &name, const QString &caption,
-                const QRect &twips = {}, const QFont &font = ControlFont()) {
+                const QRect &twips = {}, const std::optional<QFont> &font = ControlFont()) {
     auto *control = new Control(parent);
     control->setObjectName(name);
+    if (font)
+        control->setFont(*font);
     if constexpr (requires { control->setText(caption); })
         control->setText(caption);
     else if constexpr (requires { control->setTitle(caption); })
         control->setTitle(caption);
-    control->setFont(font);
     if (twips.isValid())
         control->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     return control;
 }
 
 QLabel *CreateLabel(QWidget *parent, const QString &name, const QString &caption,
-                    const QRect &twips = {}) {
-    auto *label = Create<QLabel>(parent, name, caption, twips);
+                    const QRect &twips = {}, const std::optional<QFont> &font = ControlFont()) {
+    auto *label = Create<QLabel>(parent, name, caption, twips, font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
@@ -179,6 +182,7 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
                    QString::fromLatin1(vorlin::kVersion));
     setFixedSize(vorlin::TwipsSize(15240, 9135));
     setFont(WindowFont());
+    // Its message boxes show it too; the application needs no icon of its own.
     setWindowIcon(vorlin::AppIcon());
 
     CreateTopRow();
@@ -273,14 +277,6 @@ void Main::CreateLayerPages() {
     NewTab1->setObjectName(QStringLiteral("NewTab1"));
     NewTab1->setFont(ControlFont());
     NewTab1->setGeometry(TwipsRect(180, 720, 14895, 3975));
-    // Flat tabs, the selected one white with dark text.
-    NewTab1->tabBar()->setStyleSheet(
-        QStringLiteral("QTabBar::tab { background: palette(button); border: 1px solid palette(mid);"
-                       " border-bottom: none; padding: 3px 10px; margin-right: -1px; }"
-                       "QTabBar::tab:selected { background: %1; color: %2; }"
-                       "QTabBar::tab:selected:disabled { color: %3; }"
-                       "QTabBar::tab:!selected { margin-top: 2px; }")
-            .arg(kPaper.name(), kInk.name(), kDisabledInk.name()));
 
     // The focus goes from the top row to the tab strip, then down each column of slots of the
     // page in front (box, then its delete button) and to the page's enable switch. Qt follows
@@ -302,13 +298,13 @@ void Main::CreateLayerPages() {
             const QString caption =
                 i < kSlotCount ? kSlotCaptions.at(i) : QStringLiteral("启用层%1：").arg(layer);
             labels.at(i) = CreateLabel(page, ElementName(labelName, i), caption,
-                                       {0, 0, kLabelWidth, kLabelHeight});
+                                       {0, 0, kLabelWidth, kLabelHeight}, kPageFont);
             SetWhiteBackground(labels.at(i), QPalette::Window);
             if (i == kSlotCount)
                 break;
 
             QLineEdit *value = Create<QLineEdit>(page, ElementName(valueName, i), {},
-                                                 {0, 0, kValueWidth, kValueHeight});
+                                                 {0, 0, kValueWidth, kValueHeight}, kPageFont);
             // Slots are filled by the key buttons, the delete buttons and the pad's report only.
             value->setReadOnly(true);
             value->installEventFilter(this);
@@ -319,7 +315,7 @@ void Main::CreateLayerPages() {
 
             QPushButton *backspace =
                 Create<QPushButton>(page, ElementName(backspaceName, i), QStringLiteral("╳"),
-                                    {0, 0, kBackspaceSize, kBackspaceSize});
+                                    {0, 0, kBackspaceSize, kBackspaceSize}, kPageFont);
             SetWhiteBackground(backspace, QPalette::Button);
             connect(backspace, &QPushButton::clicked, this,
                     [this, layer, i] { OnBackspaceClicked(layer, i); });
@@ -328,13 +324,22 @@ void Main::CreateLayerPages() {
             tabOrder << value << backspace;
         }
         QCheckBox *check = Create<QCheckBox>(page, QStringLiteral("group%1check").arg(layer), {},
-                                             {0, 0, kCheckSize, kCheckSize});
+                                             {0, 0, kCheckSize, kCheckSize}, kPageFont);
         SetWhiteBackground(check, QPalette::Window);
         check->setAccessibleName(CaptionName(labels.at(kEnableLabelIndex)->text()));
         labels.at(kEnableLabelIndex)->setBuddy(check);
         LayerCheck(layer) = check;
         tabOrder << check;
     }
+    // Flat tabs, the selected one white with dark text. Set once the tabs are there: each tab
+    // added to a styled bar is laid out through the style sheet again.
+    NewTab1->tabBar()->setStyleSheet(
+        QStringLiteral("QTabBar::tab { background: palette(button); border: 1px solid palette(mid);"
+                       " border-bottom: none; padding: 3px 10px; margin-right: -1px; }"
+                       "QTabBar::tab:selected { background: %1; color: %2; }"
+                       "QTabBar::tab:selected:disabled { color: %3; }"
+                       "QTabBar::tab:!selected { margin-top: 2px; }")
+            .arg(kPaper.name(), kInk.name(), kDisabledInk.name()));
     ChainTabOrder(tabOrder);
     NewTab1->setCurrentIndex(0);
     connect(NewTab1, &QTabWidget::currentChanged, this, &Main::OnPageChanged);

@@ -64,14 +64,19 @@ QWidget *Main::SlotGridEntry() {
 }
 
 void Main::DescribeEditedSlot() {
+    // Each change is an event for screen readers; the 182 controls are told only what changed.
+    const auto describe = [](QWidget *control, const QString &text) {
+        if (control->accessibleDescription() != text)
+            control->setAccessibleDescription(text);
+    };
     const QLineEdit *edited = vorlin::FocusedBox(focusedSlot, AllValues());
     for (const vorlin::SlotBoxes &values : AllValues()) {
         for (QLineEdit *box : values)
-            box->setAccessibleDescription(box == edited ? kEditing : QString());
+            describe(box, box == edited ? kEditing : QString());
     }
     const QString target = edited != nullptr ? kWritesTo + edited->accessibleName() : kNoSlotChosen;
     for (QPushButton *key : SetKey)
-        key->setAccessibleDescription(target);
+        describe(key, target);
 }
 
 bool Main::eventFilter(QObject *watched, QEvent *event) {

@@ -36,12 +36,12 @@ void Main::ScanPorts() {
     int listed = 0;
     for (int number = 1; number <= kHighestScannedPort; ++number) {
         MSComm1->SetCommPort(number);
-        if (!MSComm1->SetPortOpen(true))
+        // Asked without opening where the system can tell; the port stays closed either way.
+        if (!MSComm1->CanOpenPort())
             continue;
         QString tooltip = MSComm1->DevicePath();
         if (!MSComm1->DeviceDescription().isEmpty())
             tooltip += QStringLiteral("\n") + MSComm1->DeviceDescription();
-        MSComm1->SetPortOpen(false);
         Combo1->insertItem(listed, QStringLiteral("Com%1").arg(number));
         Combo1->setItemData(listed, tooltip, Qt::ToolTipRole);
         ++listed;

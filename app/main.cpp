@@ -1,5 +1,4 @@
 #include "app/Main.h"
-#include "app/AppIcon.h"
 #include "app/QtTranslations.h"
 
 #include "Version.h"
@@ -14,7 +13,6 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("vorlin-config"));
     QApplication::setApplicationVersion(QString::fromLatin1(vorlin::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("vorlin-config"));
-    QApplication::setWindowIcon(vorlin::AppIcon());
     // Without them Qt's own buttons and names stay English; the tool works all the same.
     vorlin::InstallQtTranslations(app);
 

@@ -6,17 +6,25 @@
 //     the same size, so saving costs both the same), and
 //   - "mapped": under X (DISPLAY set), the X server's MapNotify for the program's top-level
 //     window, seen on the root window.
-// The runs of the two programs alternate (tool first in even rounds, the bare window first in
-// odd ones), after one warm-up run of each that is not counted; figures are medians. Offscreen
-// is always measured, xcb too when DISPLAY is set (for example under xvfb-run -a). Each run
-// gets a fresh private runtime folder, so the tool finds no simulated pad.
+// A second yardstick, the bare window with one Chinese caption and one text box in the tool's
+// font (bench_bare_window --text), shows what any window with Chinese text pays before it can be
+// shown. The runs of the programs alternate (forwards in even rounds, backwards in odd ones),
+// after one warm-up run of each that is not counted; figures are medians. Offscreen is always
+// measured, xcb too when DISPLAY is set (for example under xvfb-run -a). Each run gets a fresh
+// private runtime folder, so the tool finds no simulated pad.
 //
-// Usage: bench_startup [runs of each program per platform, default 10]
+// Every Qt window on X connects to the session bus when it is first shown (for screen readers),
+// as it does on any desktop. Without a session bus in the environment the benchmark runs itself
+// under dbus-run-session, so that the programs do not each start a bus of their own through
+// dbus-launch (about 11 ms each); --no-session-bus measures that case instead.
+//
+// Usage: bench_startup [--no-session-bus] [runs of each program per platform, default 10]
 //                      [folder holding vorlin-config and bench_bare_window, default this one]
 #include "bench/BenchSupport.h"
 
 #include <xcb/xcb.h>
 
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <csignal>
@@ -49,6 +57,7 @@ constexpr const char *kShotName = "window.bmp";
 struct Program {
     const char *label;
     std::string path;
+    std::vector<std::string> options;
 };
 
 // Milliseconds from the spawn to each end point; negative when it was not seen.
@@ -70,7 +79,7 @@ double MsSince(SteadyClock::time_point start) {
 // connection, top-level windows being mapped.
 class Observer {
 public:
-    explicit Observer(bool withX) {
+    Observer(bool withX, bool withoutBus) : withoutBus(withoutBus) {
         char folderTemplate[] = "/tmp/bench-startup-XXXXXX";
         if (!::mkdtemp(folderTemplate))
             Die("cannot make a scratch folder");
@@ -119,7 +128,8 @@ public:
             const std::string_view variable(*entry);
             const auto is = [&](std::string_view name) { return variable.starts_with(name); };
             if (!is("QT_QPA_PLATFORM=") && !is("XDG_RUNTIME_DIR=") &&
-                !(offscreen && (is("DISPLAY=") || is("WAYLAND_DISPLAY="))))
+                !(offscreen && (is("DISPLAY=") || is("WAYLAND_DISPLAY="))) &&
+                !(withoutBus && is("DBUS_SESSION_BUS_ADDRESS=")))
                 environment.emplace_back(variable);
         }
         environment.push_back(std::string("QT_QPA_PLATFORM=") + platform);
@@ -128,10 +138,13 @@ public:
         for (std::string &entry : environment)
             envp.push_back(entry.data());
         envp.push_back(nullptr);
-        std::string option = "--screenshot";
-        std::string path = program.path;
-        std::string shotArgument = shot;
-        char *argv[] = {path.data(), option.data(), shotArgument.data(), nullptr};
+        std::vector<std::string> arguments = {program.path, "--screenshot", shot};
+        arguments.insert(arguments.end(), program.options.begin(), program.options.end());
+        std::vector<char *> argv;
+        for (std::string &argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        const std::string &path = arguments.front();
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -139,7 +152,8 @@ public:
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         pid_t pid = 0;
         const SteadyClock::time_point start = SteadyClock::now();
-        const int spawned = ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
+        const int spawned =
+            ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0)
             Die("cannot start " + program.path + ": " + std::strerror(spawned));
@@ -217,6 +231,7 @@ private:
         return seen;
     }
 
+    const bool withoutBus;
     std::string folder;
     int inotify = -1;
     xcb_connection_t *x = nullptr;
@@ -240,21 +255,51 @@ std::string Joined(const std::vector<double> &values) {
 
 } // namespace
 
+// Runs the benchmark again inside a session bus of its own when the environment has none.
+static void EnsureSessionBus(char *argv[]) {
+    const char *bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if ((bus && *bus) || std::getenv("BENCH_STARTUP_OWN_BUS"))
+        return;
+    ::setenv("BENCH_STARTUP_OWN_BUS", "1", 1);
+    std::vector<char *> command = {const_cast<char *>("dbus-run-session"),
+                                   const_cast<char *>("--")};
+    for (char **argument = argv; *argument; ++argument)
+        command.push_back(*argument);
+    command.push_back(nullptr);
+    ::execvp(command[0], command.data());
+    std::fprintf(stderr,
+                 "bench_startup: no dbus-run-session (%s); going on without a session bus\n",
+                 std::strerror(errno));
+}
+
 int main(int argc, char *argv[]) {
+    const bool withoutBus = argc > 1 && std::strcmp(argv[1], "--no-session-bus") == 0;
+    if (withoutBus) {
+        --argc;
+        ++argv;
+    } else {
+        EnsureSessionBus(argv);
+    }
     const int runs = argc > 1 ? std::atoi(argv[1]) : 10;
     const std::string folder = argc > 2 ? argv[2] : OwnFolder();
     if (runs < 1)
         Die("the number of runs must be at least 1");
-    const Program programs[2] = {{"vorlin-config", folder + "/vorlin-config"},
-                                 {"bare window", folder + "/bench_bare_window"}};
+    const Program programs[3] = {{"vorlin-config", folder + "/vorlin-config", {}},
+                                 {"bare window", folder + "/bench_bare_window", {}},
+                                 {"bare window + text", folder + "/bench_bare_window", {"--text"}}};
+    constexpr int kPrograms = 3;
     const char *display = std::getenv("DISPLAY");
     const bool withX = display && *display;
+    const char *bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const bool hasBus = !withoutBus && bus && *bus;
 
     std::printf("bench_startup: %d runs of each program per platform, interleaved, after one "
-                "warm-up run each; medians\n",
-                runs);
-    std::printf("%-10s %-15s %14s %12s %6s\n", "platform", "end point", "vorlin-config",
-                "bare window", "ratio");
+                "warm-up run each; medians; session bus: %s\n",
+                runs,
+                hasBus ? (std::getenv("BENCH_STARTUP_OWN_BUS") ? "yes (dbus-run-session)" : "yes")
+                       : "none");
+    std::printf("%-10s %-15s %14s %12s %6s %19s %6s\n", "platform", "end point", "vorlin-config",
+                "bare window", "ratio", "bare window + text", "ratio");
 
     std::vector<const char *> platforms = {"offscreen"};
     if (withX)
@@ -262,24 +307,26 @@ int main(int argc, char *argv[]) {
     std::vector<std::string> details;
     for (const char *platform : platforms) {
         const bool x = std::strcmp(platform, "xcb") == 0;
-        Observer observer(x);
-        std::vector<double> mapped[2], rendered[2];
+        Observer observer(x, withoutBus);
+        std::vector<double> mapped[kPrograms], rendered[kPrograms];
         for (const Program &program : programs)
             observer.Run(program, platform);
         for (int round = 0; round < runs; ++round) {
-            for (int turn = 0; turn < 2; ++turn) {
-                const int which = round % 2 == 0 ? turn : 1 - turn;
+            for (int turn = 0; turn < kPrograms; ++turn) {
+                const int which = round % 2 == 0 ? turn : kPrograms - 1 - turn;
                 const Times times = observer.Run(programs[which], platform);
                 mapped[which].push_back(times.mapped);
                 rendered[which].push_back(times.rendered);
             }
         }
-        const auto row = [&](const char *endPoint, const std::vector<double>(&samples)[2]) {
-            const double tool = vorlin::bench::Summarise(samples[0]).median;
-            const double bare = vorlin::bench::Summarise(samples[1]).median;
-            std::printf("%-10s %-15s %11.0f ms %9.0f ms %6.2f\n", platform, endPoint, tool, bare,
-                        tool / bare);
-            for (int which = 0; which < 2; ++which)
+        const auto row = [&](const char *endPoint, const std::vector<double>(&samples)[kPrograms]) {
+            double medians[kPrograms];
+            for (int which = 0; which < kPrograms; ++which)
+                medians[which] = vorlin::bench::Summarise(samples[which]).median;
+            std::printf("%-10s %-15s %11.0f ms %9.0f ms %6.2f %16.0f ms %6.2f\n", platform,
+                        endPoint, medians[0], medians[1], medians[0] / medians[1], medians[2],
+                        medians[0] / medians[2]);
+            for (int which = 0; which < kPrograms; ++which)
                 details.push_back(std::string(platform) + " " + endPoint + ", " +
                                   programs[which].label + ", ms: " + Joined(samples[which]));
         };

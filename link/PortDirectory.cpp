@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
 
 namespace vorlin {
 
@@ -32,14 +31,7 @@ void PortDirectory::HoldListing(bool hold) const {
 }
 
 QList<SystemPort> PortDirectory::SystemPorts() const {
-    QList<SystemPort> ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        QString description = info.description();
-        if (!info.manufacturer().isEmpty())
-            description += QStringLiteral(" (%1)").arg(info.manufacturer());
-        ports.append({info.systemLocation(), description.trimmed(), info.hasVendorIdentifier()});
-    }
-    return ports;
+    return platform->ListSystemPorts();
 }
 
 QList<VirtualPort> PortDirectory::VirtualPorts() const {

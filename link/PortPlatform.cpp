@@ -1,6 +1,9 @@
 #include "link/PortPlatform.h"
 
+#include "link/SysfsPorts.h"
+
 #include <QFileInfo>
+#include <QSerialPortInfo>
 
 #include <algorithm>
 
@@ -24,6 +27,22 @@ OpenFailure ClassifyOpenFailure(QSerialPort::SerialPortError error, bool deviceE
     default:
         return deviceExists ? OpenFailure::Other : OpenFailure::NoSuchPort;
     }
+}
+
+SystemPort MakeSystemPort(const QString &devicePath, const QString &model, const QString &maker,
+                          bool hasVendorId) {
+    QString description = model;
+    if (!maker.isEmpty())
+        description += QStringLiteral(" (%1)").arg(maker);
+    return {devicePath, description.trimmed(), hasVendorId};
+}
+
+QList<SystemPort> PortPlatform::ListSystemPorts() const {
+    QList<SystemPort> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        ports.append(MakeSystemPort(info.systemLocation(), info.description(), info.manufacturer(),
+                                    info.hasVendorIdentifier()));
+    return ports;
 }
 
 std::optional<PortEntry> PortPlatform::Unlisted(int) const {
@@ -63,6 +82,10 @@ OpenFailure UnixPortPlatform::ClassifyOpenFailure(QSerialPort::SerialPortError e
     const bool exists = device.exists();
     const bool denied = exists && !(device.isReadable() && device.isWritable());
     return vorlin::ClassifyOpenFailure(error, exists, denied);
+}
+
+QList<SystemPort> LinuxPortPlatform::ListSystemPorts() const {
+    return ListSysfsPorts(root);
 }
 
 QList<PortEntry> MacPortPlatform::NumberPorts(QList<SystemPort> system,
@@ -115,6 +138,8 @@ const PortPlatform &HostPortPlatform() {
     static const WindowsPortPlatform platform;
 #elif defined(Q_OS_MACOS)
     static const MacPortPlatform platform;
+#elif defined(Q_OS_LINUX)
+    static const LinuxPortPlatform platform;
 #else
     static const UnixPortPlatform platform;
 #endif

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace vorlin {
 
@@ -22,6 +23,11 @@ struct SystemPort {
     bool attachedByUsb = false;
 };
 
+// A system port as the tool lists it: the device's model and maker make its description, and
+// a vendor id is what USB devices have.
+SystemPort MakeSystemPort(const QString &devicePath, const QString &model, const QString &maker,
+                          bool hasVendorId);
+
 // A simulated pad announced in the virtual-ports folder.
 struct VirtualPort {
     QString name;
@@ -35,13 +41,16 @@ enum class OpenFailure { None, NoSuchPort, PermissionDenied, Busy, Other };
 OpenFailure ClassifyOpenFailure(QSerialPort::SerialPortError error, bool deviceExists,
                                 bool accessDenied);
 
-// What differs between the systems the tool runs on: which of the system's devices are ports, how
-// they are numbered, and what a refused open means. Every implementation is plain logic over the
-// listings it is given, so each one runs (and is tested) anywhere; HostPortPlatform picks the one
-// for the system the tool was built for.
+// What differs between the systems the tool runs on: how the system's ports are listed, which of
+// them are ports, how they are numbered, and what a refused open means. Apart from the listing,
+// every implementation is plain logic over the listings it is given, so each one runs (and is
+// tested) anywhere; HostPortPlatform picks the one for the system the tool was built for.
 class PortPlatform {
 public:
     virtual ~PortPlatform() = default;
+
+    // The system's serial ports, as Qt's port listing gives them.
+    virtual QList<SystemPort> ListSystemPorts() const;
 
     // Numbers one listing of the system's ports and the announced simulated pads.
     virtual QList<PortEntry> NumberPorts(QList<SystemPort> system,
@@ -65,6 +74,17 @@ public:
     OpenFailure ClassifyOpenFailure(QSerialPort::SerialPortError error,
                                     const QString &devicePath) const override;
     bool PortsNeedDialoutGroup() const override { return true; }
+};
+
+// Linux: the same ports, read from the device tree under `root` (link/SysfsPorts.h), which is
+// many times faster than Qt's listing through libudev; the port scan at start-up waits for it.
+class LinuxPortPlatform final : public UnixPortPlatform {
+public:
+    explicit LinuxPortPlatform(QString root = QStringLiteral("/")) : root(std::move(root)) {}
+    QList<SystemPort> ListSystemPorts() const override;
+
+private:
+    QString root;
 };
 
 // macOS lists every device twice, as /dev/cu.* and /dev/tty.*. The call-out device is the one to

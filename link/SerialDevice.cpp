@@ -1,6 +1,17 @@
 #include "link/SerialDevice.h"
 
+#include "link/OpenProbe.h"
+
 namespace vorlin {
+
+bool SerialDevice::CanOpen(const QString &devicePath) {
+    if (!Open(devicePath)) {
+        ClearError();
+        return false;
+    }
+    Close();
+    return true;
+}
 
 QtSerialDevice::QtSerialDevice(QObject *parent) : SerialDevice(parent) {
     connect(&port, &QSerialPort::readyRead, this, &SerialDevice::ReadyRead);
@@ -10,6 +21,12 @@ QtSerialDevice::QtSerialDevice(QObject *parent) : SerialDevice(parent) {
 bool QtSerialDevice::Open(const QString &devicePath) {
     port.setPortName(devicePath);
     return port.open(QIODevice::ReadWrite);
+}
+
+bool QtSerialDevice::CanOpen(const QString &devicePath) {
+    if (const std::optional<bool> quick = QuickOpenProbe(devicePath))
+        return *quick;
+    return SerialDevice::CanOpen(devicePath);
 }
 
 void QtSerialDevice::Close() {

@@ -18,6 +18,9 @@ public:
 
     virtual bool Open(const QString &devicePath) = 0;
     virtual void Close() = 0;
+    // Whether Open would succeed now; the device is left closed and without an error. Opens
+    // and closes it unless the device knows a cheaper way.
+    virtual bool CanOpen(const QString &devicePath);
     virtual bool IsOpen() const = 0;
     // Line settings of the open device; false when the device refuses any of them.
     virtual bool SetLine(qint32 baudRate, QSerialPort::Parity parity,
@@ -50,6 +53,8 @@ public:
 
     bool Open(const QString &devicePath) override;
     void Close() override;
+    // Without QSerialPort's lock file where that tells the same (link/OpenProbe.h).
+    bool CanOpen(const QString &devicePath) override;
     bool IsOpen() const override;
     bool SetLine(qint32 baudRate, QSerialPort::Parity parity, QSerialPort::DataBits dataBits,
                  QSerialPort::StopBits stopBits) override;

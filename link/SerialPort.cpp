@@ -48,6 +48,17 @@ bool SerialPort::SetPortOpen(bool open) {
     return false;
 }
 
+bool SerialPort::CanOpenPort() {
+    if (device->IsOpen())
+        return true;
+    const std::optional<PortEntry> entry = directory->Find(commPort);
+    if (!entry)
+        return false;
+    devicePath = entry->devicePath;
+    deviceDescription = entry->description;
+    return device->CanOpen(devicePath);
+}
+
 bool SerialPort::PortOpen() const {
     return device->IsOpen();
 }

@@ -31,6 +31,10 @@ public:
     // false closes it, harmless when closed. Returns whether the port is now as asked.
     bool SetPortOpen(bool open);
     bool PortOpen() const;
+    // Whether SetPortOpen(true) would succeed now, asked without opening where the device can
+    // tell (the start-up scan asks it of sixteen ports). The port stays as it is; DevicePath and
+    // DeviceDescription name the port asked about.
+    bool CanOpenPort();
 
     // "baud,parity,data bits,stop bits", e.g. "115200,N,8,1"; applied to the open port.
     bool SetSettings(const QString &settings);

@@ -1,9 +1,11 @@
 #include "link/ConnectError.h"
 #include "link/PortDirectory.h"
 #include "link/SerialPort.h"
+#include "link/SysfsPorts.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -161,6 +163,73 @@ private Q_SLOTS:
         }
         QCOMPARE(found, expected);
         QCOMPARE(directory.Find(20).value_or(PortEntry{}).devicePath, typedCom20);
+    }
+
+    // Linux's device tree, made up in a folder: "path=text" writes a file, "path>target" links to
+    // a place in the same tree. Each port found reads "device|description|usb".
+    void sysfsListing_data() {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QStringList>("expected");
+        const QString uart = "sys/devices/pnp0/00:01/tty/ttyS";
+        const QString usb = "sys/devices/pci0/usb1/1-2";
+        const QString adapter = usb + "/1-2:1.0/ttyUSB0/tty/ttyUSB0";
+        QTest::newRow("a uart; an empty uart slot, a console and a pty are no ports")
+            << QStringList{uart + "0/type=4",
+                           uart + "0/uevent=MAJOR=4\nMINOR=64\nDEVNAME=ttyS0",
+                           uart + "0/device>sys/devices/pnp0/00:01",
+                           uart + "1/type=0",
+                           uart + "1/uevent=DEVNAME=ttyS1",
+                           uart + "1/device>sys/devices/pnp0/00:01",
+                           "sys/devices/virtual/tty/tty0/uevent=",
+                           "sys/devices/virtual/tty/ptmx/uevent="}
+            << QStringList{"/dev/ttyS0||0"};
+        QTest::newRow("usb, as udev recorded it")
+            << QStringList{adapter + "/uevent=MAJOR=188\nMINOR=0\nDEVNAME=ttyUSB0",
+                           adapter + "/device>" + usb + "/1-2:1.0/ttyUSB0",
+                           "run/udev/data/"
+                           "c188:0=E:ID_MODEL=CP2102_USB_to_UART\nE:ID_VENDOR=Silicon_"
+                           "Labs\nE:ID_VENDOR_ID=10c4"}
+            << QStringList{"/dev/ttyUSB0|CP2102 USB to UART (Silicon Labs)|1"};
+        QTest::newRow("usb without udev: the usb device says")
+            << QStringList{adapter + "/uevent=MAJOR=188\nMINOR=0\nDEVNAME=ttyUSB0",
+                           adapter + "/device>" + usb + "/1-2:1.0/ttyUSB0", usb + "/idVendor=2341",
+                           usb + "/product=Vorlin  Pad\n", usb + "/manufacturer=Vorlin"}
+            << QStringList{"/dev/ttyUSB0|Vorlin Pad (Vorlin)|1"};
+        QTest::newRow("bluetooth links have no parent")
+            << QStringList{"sys/devices/virtual/tty/rfcomm0/uevent=DEVNAME=rfcomm0",
+                           "sys/devices/virtual/tty/rfcommX/uevent="}
+            << QStringList{"/dev/rfcomm0||0"};
+    }
+    void sysfsListing() {
+        QFETCH(QStringList, tree);
+        QFETCH(QStringList, expected);
+        QTemporaryDir root;
+        const auto place = [&root](const QString &path) {
+            QDir().mkpath(QFileInfo(root.filePath(path)).path());
+            return root.filePath(path);
+        };
+        QVERIFY(QDir().mkpath(root.filePath("sys/class/tty")));
+        for (const QString &entry : tree) {
+            const qsizetype split = entry.indexOf(QRegularExpression("[=>]"));
+            const QString path = place(entry.left(split));
+            if (entry.at(split) == u'>') {
+                QVERIFY(QFile::link(root.filePath(entry.mid(split + 1)), path));
+                continue;
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(entry.mid(split + 1).toUtf8());
+            // Every terminal device is listed in the class folder.
+            if (path.endsWith("/uevent") && path.contains("/tty/"))
+                QFile::link(QFileInfo(path).path(),
+                            root.filePath("sys/class/tty/" + QFileInfo(path).dir().dirName()));
+        }
+        QStringList found;
+        for (const SystemPort &port : LinuxPortPlatform(root.path()).ListSystemPorts())
+            found << QStringLiteral("%1|%2|%3")
+                         .arg(port.devicePath, port.description)
+                         .arg(int(port.attachedByUsb));
+        QCOMPARE(found, expected);
     }
 
     void windowsReportsAHeldPortAsAccessDenied() {

@@ -2,12 +2,14 @@
 // another open port. Root opens a device whatever its mode, so the probe runs in a child process
 // that, as root, first becomes an unprivileged user.
 #include "link/ConnectError.h"
+#include "link/OpenProbe.h"
 
 #include <QTest>
 
 #include <fcntl.h>
 #include <grp.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +87,47 @@ private Q_SLOTS:
               QStringLiteral("usermod -aG dialout"), QStringLiteral("请关闭")})
             QVERIFY2(hint.contains(text), qPrintable(hint));
         QVERIFY(UnopenablePortsHint({}).isEmpty());
+    }
+    // The start-up scan's probe answers as QSerialPort's open does, or leaves the question to it.
+    void probeAgreesWithTheOpen_data() {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("free") << "pty" << 0666 << "" << QByteArray("open");
+        QTest::newRow("no permission") << "pty" << 0 << "" << QByteArray("refused");
+        QTest::newRow("held exclusively") << "pty" << 0666 << "exclusive" << QByteArray("refused");
+        QTest::newRow("locked by a serial port") << "pty" << 0666 << "port" << QByteArray("ask");
+        QTest::newRow("not a terminal") << "/dev/null" << 0666 << "" << QByteArray("refused");
+        QTest::newRow("missing") << "/dev/no-such-tty" << 0666 << "" << QByteArray("refused");
+    }
+    void probeAgreesWithTheOpen() {
+        QFETCH(QString, device);
+        QFETCH(int, mode);
+        QFETCH(QString, holder);
+        QFETCH(QByteArray, expected);
+        Pty pty;
+        const QString path = device == "pty" ? QString::fromLocal8Bit(pty.path) : device;
+        if (device == "pty")
+            QCOMPARE(::chmod(pty.path, mode_t(mode)), 0);
+        const QList<PortEntry> entries = {{1, path, {}}};
+        FindUnopenablePorts(Listed(entries)); // clears a lock left on a reused pty number
+        SerialPort port{std::make_unique<Listed>(entries)};
+        const int exclusive = holder == "exclusive" ? ::open(pty.path, O_RDWR | O_NOCTTY) : -1;
+        QVERIFY(holder != "exclusive" || ::ioctl(exclusive, TIOCEXCL) == 0);
+        QVERIFY(holder != "port" || port.SetPortOpen(true));
+        const QByteArray answers = Unprivileged([&path] {
+            const std::optional<bool> quick = QuickOpenProbe(path);
+            QtSerialDevice serial;
+            const bool opened = serial.Open(path);
+            const char *probe = !quick ? "ask" : *quick ? "open" : "refused";
+            return QByteArray(probe).append(opened ? " open" : " refused");
+        });
+        if (exclusive >= 0)
+            ::close(exclusive);
+        QCOMPARE(answers.split(' ').value(0), expected);
+        if (expected != "ask")
+            QCOMPARE(answers.split(' ').value(1), expected);
     }
 };
 
