@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Version.h"
+
 #include <QString>
 
 class QWidget;
@@ -25,6 +27,4 @@ public:
 
 // The application's title: the caption of every message box, and of the window followed by
 // " v" and the version.
-inline constexpr char16_t kApplicationTitle[] = u"Vorlin快捷键鼠设置";
-
 } // namespace vorlin
