@@ -82,7 +82,7 @@ int NearestInDirection(const QList<QRect> &rects, qsizetype from, int arrowKey) 
     return nearest;
 }
 
-KeyboardNavigation::KeyboardNavigation(QWidget *window) : QObject(window), window(window) {
+KeyboardNavigation::KeyboardNavigation(QWidget *owner) : QObject(owner), window(owner) {
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget *, QWidget *now) { Remember(now); });
 }

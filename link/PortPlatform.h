@@ -80,7 +80,7 @@ public:
 // many times faster than Qt's listing through libudev; the port scan at start-up waits for it.
 class LinuxPortPlatform final : public UnixPortPlatform {
 public:
-    explicit LinuxPortPlatform(QString root = QStringLiteral("/")) : root(std::move(root)) {}
+    explicit LinuxPortPlatform(QString sysRoot = QStringLiteral("/")) : root(std::move(sysRoot)) {}
     QList<SystemPort> ListSystemPorts() const override;
 
 private:

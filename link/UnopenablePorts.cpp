@@ -10,7 +10,7 @@ namespace {
 // the list was read.
 class ListedPorts final : public PortDirectory {
 public:
-    explicit ListedPorts(QList<PortEntry> entries) : entries(std::move(entries)) {}
+    explicit ListedPorts(QList<PortEntry> listing) : entries(std::move(listing)) {}
     QList<PortEntry> List() const override { return entries; }
 
 private:

@@ -15,8 +15,8 @@ static_assert(sizeof(kReportOpening) == 3 && kReportOpening[1] == kOpening);
 static_assert(sizeof(kReportClosing) == 3 && kReportClosing[1] == kClosing);
 } // namespace
 
-MessageFramer::MessageFramer(qsizetype maxReportBytes)
-    : maxReportBytes(std::max<qsizetype>(maxReportBytes, kEmptyReportBytes)) {}
+MessageFramer::MessageFramer(qsizetype limit)
+    : maxReportBytes(std::max<qsizetype>(limit, kEmptyReportBytes)) {}
 
 void MessageFramer::Append(QByteArrayView bytes) {
     // Release consumed text only once it is at least half the buffer, so each byte is moved a

@@ -9,7 +9,7 @@ qint64 SteadyClock::NowMs() const {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-SendPacing::SendPacing(const Clock &clock) : clock(clock) {
+SendPacing::SendPacing(const Clock &source) : clock(source) {
     Restart();
 }
 
