@@ -11,9 +11,6 @@ namespace vorlin {
 // So Ctrl, Shift, Esc gives L_CTRL, L_SHIFT, ESC, and a modifier pressed alone gives itself.
 class KeyChord {
 public:
-    // The eight modifier keys (L_CTRL … R_GUI).
-    static bool IsModifier(const QString &token);
-
     // A key went down. Repeats of a key already down change nothing.
     void Press(const QString &token);
 

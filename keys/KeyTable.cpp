@@ -116,6 +116,10 @@ std::bitset<1000> ThreeDigitWindows(const QString &text) {
     return windows;
 }
 
+// The modifier keys' codes: 128 plus the bit of the modifier in the HID modifier byte.
+constexpr qint16 kFirstModifierCode = 128;
+constexpr qint16 kLastModifierCode = 135;
+
 } // namespace
 
 KeyTable::KeyTable() {
@@ -132,6 +136,16 @@ std::optional<qint16> KeyTable::CodeOf(const QString &name) const {
     if (index < 0)
         return std::nullopt;
     return keyCodes.at(index);
+}
+
+bool KeyTable::IsModifier(const QString &token) {
+    const QByteArray name = token.toUtf8();
+    for (const Entry &entry : kEntries) {
+        if (entry.code >= kFirstModifierCode && entry.code <= kLastModifierCode &&
+            name == entry.name)
+            return true;
+    }
+    return false;
 }
 
 QString KeyTable::TokenToWire(const QString &token) const {

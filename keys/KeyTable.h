@@ -24,6 +24,10 @@ public:
     // not a key name.
     std::optional<qint16> CodeOf(const QString &name) const;
 
+    // Whether a whole token is one of the eight modifier keys (L_CTRL … R_GUI): the names whose
+    // codes are 128 to 135, one a bit of the modifier byte.
+    static bool IsModifier(const QString &token);
+
     // A slot token as it travels on the wire: a name becomes its decimal code, anything else
     // stays as it is.
     QString TokenToWire(const QString &token) const;
