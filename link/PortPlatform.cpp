@@ -120,17 +120,8 @@ std::optional<PortEntry> WindowsPortPlatform::Unlisted(int number) const {
 
 OpenFailure WindowsPortPlatform::ClassifyOpenFailure(QSerialPort::SerialPortError error,
                                                      const QString &) const {
-    switch (error) {
-    case QSerialPort::NoError:
-        return OpenFailure::None;
-    case QSerialPort::DeviceNotFoundError:
-        return OpenFailure::NoSuchPort;
-    case QSerialPort::PermissionError:
-    case QSerialPort::OpenError:
-        return OpenFailure::Busy;
-    default:
-        return OpenFailure::Other;
-    }
+    // Windows refuses a user no port, so a refused open of a port it knows is one held elsewhere.
+    return vorlin::ClassifyOpenFailure(error, true, false);
 }
 
 const PortPlatform &HostPortPlatform() {
