@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace vorlin {
 
@@ -42,6 +43,17 @@ private:
     mutable std::optional<QList<PortEntry>> heldList;
     mutable bool holding = false;
     mutable PortFolderState folderState = PortFolderState::Missing;
+};
+
+// A directory that always gives one listing taken earlier: every number names the device it
+// named when the list was read (a probe of all ports, a test's own ports).
+class ListedPortDirectory final : public PortDirectory {
+public:
+    explicit ListedPortDirectory(QList<PortEntry> listing) : entries(std::move(listing)) {}
+    QList<PortEntry> List() const override { return entries; }
+
+private:
+    QList<PortEntry> entries;
 };
 
 } // namespace vorlin

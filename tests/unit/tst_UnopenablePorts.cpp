@@ -18,15 +18,6 @@ using namespace vorlin;
 
 namespace {
 
-class Listed final : public PortDirectory {
-public:
-    explicit Listed(QList<PortEntry> entries) : entries(std::move(entries)) {}
-    QList<PortEntry> List() const override { return entries; }
-
-private:
-    QList<PortEntry> entries;
-};
-
 struct Pty {
     int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     QByteArray path = ::grantpt(master) == 0 && ::unlockpt(master) == 0 ? ::ptsname(master) : "";
@@ -72,13 +63,13 @@ private Q_SLOTS:
             {1, free.path, {}}, {2, denied.path, {}}, {3, held.path, {}}};
         // A pty number is soon reused; a lock that a killed program left on it is cleared by an
         // open in this process, which the unprivileged child could not do.
-        FindUnopenablePorts(Listed(entries));
-        SerialPort holder{std::make_unique<Listed>(entries)};
+        FindUnopenablePorts(ListedPortDirectory(entries));
+        SerialPort holder{std::make_unique<ListedPortDirectory>(entries)};
         holder.SetCommPort(3);
         QVERIFY(holder.SetPortOpen(true));
 
         const QString hint = QString::fromUtf8(Unprivileged([&entries] {
-            const QList<UnopenablePort> found = FindUnopenablePorts(Listed(entries));
+            const QList<UnopenablePort> found = FindUnopenablePorts(ListedPortDirectory(entries));
             return found.size() == 2 ? UnopenablePortsHint(found).toUtf8() : "not two ports";
         }));
         for (const QString &text :
@@ -111,8 +102,9 @@ private Q_SLOTS:
         if (device == "pty")
             QCOMPARE(::chmod(pty.path, mode_t(mode)), 0);
         const QList<PortEntry> entries = {{1, path, {}}};
-        FindUnopenablePorts(Listed(entries)); // clears a lock left on a reused pty number
-        SerialPort port{std::make_unique<Listed>(entries)};
+        FindUnopenablePorts(
+            ListedPortDirectory(entries)); // clears a lock left on a reused pty number
+        SerialPort port{std::make_unique<ListedPortDirectory>(entries)};
         const int exclusive = holder == "exclusive" ? ::open(pty.path, O_RDWR | O_NOCTTY) : -1;
         QVERIFY(holder != "exclusive" || ::ioctl(exclusive, TIOCEXCL) == 0);
         QVERIFY(holder != "port" || port.SetPortOpen(true));
