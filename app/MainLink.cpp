@@ -24,7 +24,6 @@ using namespace vorlin;
 
 namespace {
 
-constexpr int kHighestScannedPort = 16;
 const QString kLineSettings = QStringLiteral("115200,N,8,1");
 const QString kChoosePort = QStringLiteral("请选择一个串口");
 const QString kParameterUpdated = QStringLiteral("Parameter updated, please wait for 5s");
@@ -79,10 +78,11 @@ void Main::Command1Click() {
     }
     const std::optional<int> number = PortNumberFromText(text);
     // A text that names no usable port is often all a user is left with when the scan could open
-    // nothing; the message then says which ports there are and why they would not open.
+    // nothing; the message then says which ports there are: those numbered beyond the scan, to
+    // type, and those that would not open, with the reason.
     if (!number) {
-        messageBoxes->Warn(this, NotAPortMessage(text) +
-                                     UnopenablePortsHint(FindUnopenablePorts(*portDirectory)));
+        messageBoxes->Warn(this,
+                           NotAPortMessage(text) + UnlistedPortsHint(SurveyPorts(*portDirectory)));
         return;
     }
     if (MSComm1->PortOpen())
@@ -92,7 +92,7 @@ void Main::Command1Click() {
         const OpenFailure failure = MSComm1->LastOpenFailure();
         QString message = OpenFailureMessage(text, failure, MSComm1->LastErrorText());
         if (failure == OpenFailure::NoSuchPort)
-            message += UnopenablePortsHint(FindUnopenablePorts(*portDirectory));
+            message += UnlistedPortsHint(SurveyPorts(*portDirectory));
         messageBoxes->Warn(this, message);
         SchedulePoll();
         return;

@@ -61,13 +61,25 @@ QString WriteFailedMessage(const QString &portText, const QString &systemText) {
     return QStringLiteral("向串口 %1 发送数据失败：%2").arg(portText, systemText);
 }
 
-QString UnopenablePortsHint(const QList<UnopenablePort> &ports) {
-    if (ports.isEmpty())
-        return {};
-    QString hint = QStringLiteral("\n\n系统中有以下串口，但现在无法打开：");
+QString UnlistedPortsHint(const PortSurvey &survey) {
+    QString hint;
+    if (!survey.beyondScan.isEmpty()) {
+        hint += QStringLiteral("\n\n以下串口的编号大于 %1，不在串口列表中。"
+                               "请在选择串口框中输入其名称（如 Com%2）后再连接：")
+                    .arg(kHighestScannedPort)
+                    .arg(survey.beyondScan.first().number);
+        for (const PortEntry &port : survey.beyondScan) {
+            hint += QStringLiteral("\n    Com%1（%2）").arg(port.number).arg(port.devicePath);
+            if (!port.description.isEmpty())
+                hint += QStringLiteral("：") + port.description;
+        }
+    }
+    if (survey.unopenable.isEmpty())
+        return hint;
+    hint += QStringLiteral("\n\n系统中有以下串口，但现在无法打开：");
     bool denied = false;
     bool busy = false;
-    for (const UnopenablePort &port : ports) {
+    for (const UnopenablePort &port : survey.unopenable) {
         const bool isDenied = port.failure == OpenFailure::PermissionDenied;
         denied = denied || isDenied;
         busy = busy || !isDenied;

@@ -19,8 +19,9 @@ QString OpenFailureMessage(const QString &portText, OpenFailure failure, const Q
 QString ConnectionLostMessage(const QString &portText, const QString &systemText);
 QString WriteFailedMessage(const QString &portText, const QString &systemText);
 
-// Added to a message about a port text that names no usable port: the system's ports that will
-// not open, each with its reason, and what to do about it. Empty when there are none.
-QString UnopenablePortsHint(const QList<UnopenablePort> &ports);
+// Added to a message about a port text that names no usable port: the system's ports that the
+// port list leaves out because of their number, to be typed, and those that will not open, each
+// with its reason, and what to do about it. Empty when there are none.
+QString UnlistedPortsHint(const PortSurvey &survey);
 
 } // namespace vorlin

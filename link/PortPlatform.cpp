@@ -29,6 +29,13 @@ OpenFailure ClassifyOpenFailure(QSerialPort::SerialPortError error, bool deviceE
     }
 }
 
+QList<PortEntry> PortsBeyondScan(QList<PortEntry> listing) {
+    listing.removeIf([](const PortEntry &entry) { return entry.number <= kHighestScannedPort; });
+    std::sort(listing.begin(), listing.end(),
+              [](const PortEntry &a, const PortEntry &b) { return a.number < b.number; });
+    return listing;
+}
+
 SystemPort MakeSystemPort(const QString &devicePath, const QString &model, const QString &maker,
                           bool hasVendorId) {
     QString description = model;

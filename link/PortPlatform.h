@@ -23,6 +23,15 @@ struct SystemPort {
     bool attachedByUsb = false;
 };
 
+// The port scan at start-up probes the numbers 1 to kHighestScannedPort only. A port numbered
+// above it is reached by typing its number: on Windows, which gives each new USB serial device the
+// next free COM number, a pad often sits there; where numbers are positions in the listing, the
+// ports at the end of a long listing do.
+inline constexpr int kHighestScannedPort = 16;
+
+// The ports of a numbered listing that the scan never reaches, by increasing number.
+QList<PortEntry> PortsBeyondScan(QList<PortEntry> listing);
+
 // A system port as the tool lists it: the device's model and maker make its description, and
 // a vendor id is what USB devices have.
 SystemPort MakeSystemPort(const QString &devicePath, const QString &model, const QString &maker,

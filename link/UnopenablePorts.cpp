@@ -4,21 +4,24 @@
 
 namespace vorlin {
 
-QList<UnopenablePort> FindUnopenablePorts(const PortDirectory &directory) {
+PortSurvey SurveyPorts(const PortDirectory &directory) {
     const QList<PortEntry> entries = directory.List();
     SerialPort probe{std::make_unique<ListedPortDirectory>(entries)};
-    QList<UnopenablePort> unopenable;
+    PortSurvey survey;
+    QList<PortEntry> opened;
     for (const PortEntry &entry : entries) {
         probe.SetCommPort(entry.number);
         if (probe.SetPortOpen(true)) {
             probe.SetPortOpen(false);
+            opened.append(entry);
             continue;
         }
         const OpenFailure failure = probe.LastOpenFailure();
         if (failure == OpenFailure::PermissionDenied || failure == OpenFailure::Busy)
-            unopenable.append({entry, failure});
+            survey.unopenable.append({entry, failure});
     }
-    return unopenable;
+    survey.beyondScan = PortsBeyondScan(opened);
+    return survey;
 }
 
 } // namespace vorlin

@@ -83,7 +83,10 @@ protected:
 const PortPlatform &Platform(const QString &name) {
     static const WindowsPortPlatform windows;
     static const MacPortPlatform mac;
-    return name == "windows" ? static_cast<const PortPlatform &>(windows) : mac;
+    static const UnixPortPlatform posix;
+    if (name == "windows")
+        return windows;
+    return name == "macos" ? static_cast<const PortPlatform &>(mac) : posix;
 }
 
 QStringList Paths(const QList<PortEntry> &entries) {
@@ -163,6 +166,36 @@ private Q_SLOTS:
         }
         QCOMPARE(found, expected);
         QCOMPARE(directory.Find(20).value_or(PortEntry{}).devicePath, typedCom20);
+    }
+
+    // The ports the start-up scan never reaches, which a failed connect names for typing.
+    void portsBeyondScan_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QList<SystemPort>>("system");
+        QTest::addColumn<QList<VirtualPort>>("virtuals");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("windows: new usb devices take the next free numbers")
+            << "windows"
+            << QList<SystemPort>{{"\\\\.\\COM23", "USB 串行设备", true},
+                                 {"COM1", "通信端口", false},
+                                 {"COM17", "USB 串行设备", true},
+                                 {"COM16", "USB 串行设备", true}}
+            << QList<VirtualPort>{} << QStringList{"17=COM17", "23=COM23"};
+        // Numbers are positions: usb, simulated pads, then the rest by path as text.
+        QList<SystemPort> many{{"/dev/ttyACM0", "", true}};
+        for (int n = 0; n < 15; ++n)
+            many.append({QStringLiteral("/dev/ttyS%1").arg(n), "", false});
+        QTest::newRow("linux: the 17th port")
+            << "linux" << many << QList<VirtualPort>{{"pad", "/dev/pts/3"}}
+            << QStringList{"17=/dev/ttyS9"};
+    }
+    void portsBeyondScan() {
+        QFETCH(QString, platform);
+        QFETCH(QList<SystemPort>, system);
+        QFETCH(QList<VirtualPort>, virtuals);
+        QFETCH(QStringList, expected);
+        QCOMPARE(Paths(PortsBeyondScan(Platform(platform).NumberPorts(system, virtuals))),
+                 expected);
     }
 
     // Linux's device tree, made up in a folder: "path=text" writes a file, "path>target" links to

@@ -1,6 +1,6 @@
-// The ports that will not open, over pseudo-terminals: one free, one of mode 0, one held by
-// another open port. Root opens a device whatever its mode, so the probe runs in a child process
-// that, as root, first becomes an unprivileged user.
+// The ports the port list leaves out, over pseudo-terminals: one free but numbered beyond the
+// scan, one of mode 0, one held by another open port. Root opens a device whatever its mode, so the
+// probe runs in a child process that, as root, first becomes an unprivileged user.
 #include "link/ConnectError.h"
 #include "link/OpenProbe.h"
 
@@ -60,24 +60,41 @@ private Q_SLOTS:
         for (const auto &[pty, mode] : {std::pair{&free, 0666}, {&held, 0666}, {&denied, 0}})
             QCOMPARE(::chmod(pty->path, mode_t(mode)), 0);
         const QList<PortEntry> entries = {
-            {1, free.path, {}}, {2, denied.path, {}}, {3, held.path, {}}};
+            {17, free.path, {}}, {2, denied.path, {}}, {3, held.path, {}}};
         // A pty number is soon reused; a lock that a killed program left on it is cleared by an
         // open in this process, which the unprivileged child could not do.
-        FindUnopenablePorts(ListedPortDirectory(entries));
+        SurveyPorts(ListedPortDirectory(entries));
         SerialPort holder{std::make_unique<ListedPortDirectory>(entries)};
         holder.SetCommPort(3);
         QVERIFY(holder.SetPortOpen(true));
 
         const QString hint = QString::fromUtf8(Unprivileged([&entries] {
-            const QList<UnopenablePort> found = FindUnopenablePorts(ListedPortDirectory(entries));
-            return found.size() == 2 ? UnopenablePortsHint(found).toUtf8() : "not two ports";
+            const PortSurvey found = SurveyPorts(ListedPortDirectory(entries));
+            return found.unopenable.size() == 2 && found.beyondScan.size() == 1
+                       ? UnlistedPortsHint(found).toUtf8()
+                       : "not two ports refused and one to type";
         }));
         for (const QString &text :
-             {QStringLiteral("Com2（%1）：没有权限").arg(denied.path),
+             {QStringLiteral("如 Com17"), QStringLiteral("Com17（%1）").arg(free.path),
+              QStringLiteral("Com2（%1）：没有权限").arg(denied.path),
               QStringLiteral("Com3（%1）：正被其他程序占用").arg(held.path),
               QStringLiteral("usermod -aG dialout"), QStringLiteral("请关闭")})
             QVERIFY2(hint.contains(text), qPrintable(hint));
-        QVERIFY(UnopenablePortsHint({}).isEmpty());
+        QVERIFY(UnlistedPortsHint({}).isEmpty());
+    }
+    // Windows gives a new USB serial device the next free number: a pad past the scan is named as
+    // a number to type, with its description, ahead of the ports that will not open.
+    void portsBeyondScanAreNamedToType() {
+        const PortSurvey survey{{{{20, "COM20", {}}, OpenFailure::Busy}},
+                                {{17, "COM17", "USB 串行设备"}, {23, "COM23", {}}}};
+        const QStringList lines = UnlistedPortsHint(survey).split(u'\n');
+        const qsizetype typed = lines.indexOf("    Com17（COM17）：USB 串行设备");
+        QVERIFY2(typed > 0 && lines[typed - 1].contains("大于 16") &&
+                     lines[typed - 1].contains("如 Com17") &&
+                     lines.value(typed + 1) == "    Com23（COM23）" &&
+                     lines.indexOf("    Com20（COM20）：正被其他程序占用") > typed + 1,
+                 qPrintable(lines.join(u'\n')));
+        QVERIFY(!UnlistedPortsHint({{}, survey.beyondScan}).contains("无法打开"));
     }
     // The start-up scan's probe answers as QSerialPort's open does, or leaves the question to it.
     void probeAgreesWithTheOpen_data() {
@@ -102,8 +119,7 @@ private Q_SLOTS:
         if (device == "pty")
             QCOMPARE(::chmod(pty.path, mode_t(mode)), 0);
         const QList<PortEntry> entries = {{1, path, {}}};
-        FindUnopenablePorts(
-            ListedPortDirectory(entries)); // clears a lock left on a reused pty number
+        SurveyPorts(ListedPortDirectory(entries)); // clears a lock left on a reused pty number
         SerialPort port{std::make_unique<ListedPortDirectory>(entries)};
         const int exclusive = holder == "exclusive" ? ::open(pty.path, O_RDWR | O_NOCTTY) : -1;
         QVERIFY(holder != "exclusive" || ::ioctl(exclusive, TIOCEXCL) == 0);
