@@ -49,6 +49,9 @@ QString RejectionReason(const ReportRejection &rejection) {
             .arg(rejection.layer)
             .arg(rejection.count)
             .arg(rejection.needed);
+    case ReportRejection::Kind::CutOff:
+        return QStringLiteral("设置报告不完整：传输在结尾的“%1”之前中断")
+            .arg(QLatin1StringView(kReportClosing));
     }
     Q_UNREACHABLE();
     return QString();
