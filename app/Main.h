@@ -157,6 +157,8 @@ private:
     void ArmWaitTimer();
     void WaitTimerTimeout();
     void PortClosed();
+    // Empties what the window shows of a pad, for a newly opened port.
+    void ForgetPadSettings();
     vorlin::ReportTargets ReportControls();
     void HandleReport(const QByteArray &text);
     void RejectReport(const vorlin::ReportRejection &rejection);

@@ -119,6 +119,7 @@ void Main::Command1Click() {
     MSComm1->SetInputLen(0);
     MSComm1->SetRThreshold(1);
     inbox.RestartRejectionRun();
+    ForgetPadSettings();
     SchedulePoll();
     GetSnClick();
 }
@@ -132,6 +133,13 @@ void Main::PortClosed() {
     inbox.PortClosed();
     ArmWaitTimer();
     SchedulePoll();
+}
+
+void Main::ForgetPadSettings() {
+    vorlin::ClearReportedSettings(ReportControls());
+    vorlin::ForgetFocusedSlot(focusedSlot, AllValues());
+    typedChord.Cancel();
+    DescribeEditedSlot();
 }
 
 bool Main::Send(const QByteArray &text, int intervalSeconds) {

@@ -362,6 +362,47 @@ private Q_SLOTS:
         QCOMPARE(Layer(1), kWorkedExampleNames);
     }
 
+    // Another pad on the same port, slow to answer: until it has reported, the window shows
+    // nothing of the pad before, so nothing of it can be written to this one.
+    void newConnectionStartsBlank() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        QTest::mouseClick(window->group1value[4], Qt::LeftButton);
+        QTest::mouseClick(window->Command2, Qt::LeftButton);
+        QTRY_VERIFY(window->Command1->isEnabled());
+        QCOMPARE(Layer(1), kWorkedExampleNames);
+
+        pad.reset();
+        PadOptions slow;
+        slow.delayMs = 2000;
+        StartPad(slow);
+        PadState other;
+        for (int slot = 0; slot < 14; ++slot)
+            other.layers[0][slot] = QString(QChar(u'a' + slot));
+        pad->SetState(other);
+        clock.Advance(3000);
+        QSignalSpy applied(window.get(), &Main::ReportApplied);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTRY_COMPARE(Commands(), QStringList{"getsettings"});
+        for (int layer = 1; layer <= 4; ++layer)
+            QCOMPARE(Layer(layer), QStringList(14, QString()));
+        QCOMPARE(window->Labelversion->text(), QString());
+        QVERIFY(!window->Check1->isChecked() && !window->group1check->isChecked() &&
+                !window->group2check->isChecked());
+        QVERIFY(!window->FocusedSlotRecord().IsSet());
+        QCOMPARE(window->group1value[4]->palette().color(QPalette::Base),
+                 QApplication::palette().color(QPalette::Base));
+        clock.Advance(3000);
+        QTest::mouseClick(window->sendsettings, Qt::LeftButton);
+
+        QVERIFY(applied.wait());
+        QCOMPARE(Layer(1).join(""), QStringLiteral("abcdefghijklmn"));
+        QCOMPARE(Commands(), QStringList{"getsettings"});
+        QVERIFY(pad->State() == other);
+        QVERIFY(boxes.warned.isEmpty());
+    }
+
     // A port where nothing answers the read: told once, after 5 s; a read cut short by a
     // disconnect is not told at all.
     void unansweredReadIsToldOnce() {
