@@ -173,7 +173,8 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
     }
     messageBoxes = dependencies.messageBoxes;
     portDirectory = dependencies.ports.get();
-    pacing.emplace(*dependencies.clock);
+    clock = dependencies.clock;
+    pacing.emplace(*clock);
 
     vorlin::InstallAccessibleInterfaces();
     RegisterFontSubstitutions();
@@ -196,6 +197,10 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
     // returned, or a message box has been dismissed.
     Timer1->setInterval(0);
     Timer1->setSingleShot(true);
+    waitTimer = new QTimer(this);
+    waitTimer->setObjectName(QStringLiteral("waitTimer"));
+    waitTimer->setSingleShot(true);
+    waitTimer->setTimerType(Qt::PreciseTimer);
     MSComm1 = new vorlin::SerialPort(std::move(dependencies.ports),
                                      std::move(dependencies.serialDevice), this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));

@@ -28,7 +28,9 @@ class QTimer;
 
 namespace vorlin {
 class KeyboardNavigation;
-}
+struct ReportRejection;
+struct ReportTargets;
+} // namespace vorlin
 
 // The tool's one window. Its controls keep the names by which the rest of the tool addresses
 // them, as members and as Qt object names ("group2value_13" for element 13 of group2value).
@@ -99,6 +101,10 @@ public:
     // The receive poll. It runs when there is something to look at (text received, the port
     // opened or closed), not all the time.
     QTimer *Timer1 = nullptr;
+    // Wakes the window when a timed wait of the receive side ends (a report gone quiet half-way,
+    // a settings request unanswered). It runs only while one of them is on; what is due is
+    // judged by the window's clock, so a test moves that clock and fires the timer.
+    QTimer *waitTimer = nullptr;
     // The serial component the pad is reached through.
     vorlin::SerialPort *MSComm1 = nullptr;
 
@@ -147,13 +153,22 @@ private:
     void OnConnectionLost(const QString &reason);
     void SchedulePoll();
     void Timer1Timer();
+    // Starts, moves or stops waitTimer for the inbox's next deadline.
+    void ArmWaitTimer();
+    void WaitTimerTimeout();
+    void PortClosed();
+    // Empties what the window shows of a pad, for a newly opened port.
+    void ForgetPadSettings();
+    vorlin::ReportTargets ReportControls();
     void HandleReport(const QByteArray &text);
+    void RejectReport(const vorlin::ReportRejection &rejection);
     void RefreshControlStates();
     void KeepFocusOnAUsableControl(QWidget *usable, const QList<QWidget *> &disabling);
 
     // The port directory MSComm1 owns, for finding the ports that will not open.
     const vorlin::PortDirectory *portDirectory = nullptr;
     std::unique_ptr<vorlin::SteadyClock> ownClock;
+    const vorlin::Clock *clock = nullptr;
     std::unique_ptr<vorlin::QtMessageBoxes> ownMessageBoxes;
     vorlin::MessageBoxes *messageBoxes = nullptr;
     std::optional<vorlin::SendPacing> pacing;

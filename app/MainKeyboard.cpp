@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -101,6 +102,13 @@ bool Main::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::FocusOut:
         if (box != nullptr)
             typedChord.Cancel();
+        break;
+    case QEvent::ContextMenu:
+        // The platform turns the menu key into a context menu besides the key itself. In a slot
+        // box that key is typed like any other (MENU); the right mouse button keeps the menu.
+        if (box != nullptr &&
+            static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard)
+            return true;
         break;
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <climits>
 
 using namespace vorlin;
 
@@ -27,6 +28,12 @@ namespace {
 const QString kLineSettings = QStringLiteral("115200,N,8,1");
 const QString kChoosePort = QStringLiteral("请选择一个串口");
 const QString kParameterUpdated = QStringLiteral("Parameter updated, please wait for 5s");
+
+QString NoAnswerMessage(const QString &portText) {
+    return QStringLiteral("串口 %1 上的设备没有回应读取设置的请求。\n"
+                          "请检查：这个串口是否是键盘所在的串口，键盘是否已插好。")
+        .arg(portText);
+}
 
 } // namespace
 
@@ -54,6 +61,7 @@ void Main::ConnectLink() {
     connect(MSComm1, &SerialPort::OnComm, this, &Main::OnComm);
     connect(MSComm1, &SerialPort::ConnectionLost, this, &Main::OnConnectionLost);
     connect(Timer1, &QTimer::timeout, this, &Main::Timer1Timer);
+    connect(waitTimer, &QTimer::timeout, this, &Main::WaitTimerTimeout);
     connect(Command1, &QPushButton::clicked, this, &Main::Command1Click);
     connect(Command2, &QPushButton::clicked, this, &Main::Command2Click);
     connect(GetSn, &QPushButton::clicked, this, &Main::GetSnClick);
@@ -111,13 +119,27 @@ void Main::Command1Click() {
     MSComm1->SetInputLen(0);
     MSComm1->SetRThreshold(1);
     inbox.RestartRejectionRun();
+    ForgetPadSettings();
     SchedulePoll();
     GetSnClick();
 }
 
 void Main::Command2Click() {
     MSComm1->SetPortOpen(false);
+    PortClosed();
+}
+
+void Main::PortClosed() {
+    inbox.PortClosed();
+    ArmWaitTimer();
     SchedulePoll();
+}
+
+void Main::ForgetPadSettings() {
+    vorlin::ClearReportedSettings(ReportControls());
+    vorlin::ForgetFocusedSlot(focusedSlot, AllValues());
+    typedChord.Cancel();
+    DescribeEditedSlot();
 }
 
 bool Main::Send(const QByteArray &text, int intervalSeconds) {
@@ -136,7 +158,10 @@ bool Main::Send(const QByteArray &text, int intervalSeconds) {
 }
 
 void Main::GetSnClick() {
-    Send(kGetSettings, kRequestIntervalSeconds);
+    if (!Send(kGetSettings, kRequestIntervalSeconds))
+        return;
+    inbox.AwaitReport(clock->NowMs());
+    ArmWaitTimer();
 }
 
 void Main::Check1Click(bool checked) {
@@ -165,14 +190,39 @@ void Main::SendSettingsClick() {
 }
 
 void Main::OnComm() {
+    const qint64 now = clock->NowMs();
     for (QByteArray chunk = MSComm1->Input(); !chunk.isEmpty(); chunk = MSComm1->Input())
-        inbox.Append(chunk);
+        inbox.Append(chunk, now);
+    ArmWaitTimer();
     SchedulePoll();
 }
 
 void Main::OnConnectionLost(const QString &reason) {
-    SchedulePoll();
+    PortClosed();
     messageBoxes->Warn(this, ConnectionLostMessage(connectedPortText, reason));
+}
+
+void Main::ArmWaitTimer() {
+    const std::optional<qint64> deadline = inbox.NextDeadline();
+    if (!deadline) {
+        if (waitTimer->isActive())
+            waitTimer->stop();
+        return;
+    }
+    const qint64 wait = std::clamp<qint64>(*deadline - clock->NowMs(), 0, INT_MAX);
+    // Bytes keep moving the quiet gap's deadline on; a timer that fires early looks again and
+    // is armed for the rest, which costs less than re-arming it for every read.
+    if (!waitTimer->isActive() || wait < waitTimer->remainingTime())
+        waitTimer->start(int(wait));
+}
+
+void Main::WaitTimerTimeout() {
+    const bool unanswered = inbox.Expire(clock->NowMs());
+    ArmWaitTimer();
+    // A report given up at the quiet gap waits for the poll like any other.
+    SchedulePoll();
+    if (unanswered)
+        messageBoxes->Warn(this, NoAnswerMessage(connectedPortText));
 }
 
 void Main::SchedulePoll() {
@@ -186,27 +236,24 @@ void Main::Timer1Timer() {
     if (!pollBusy) {
         pollBusy = true;
         while (const std::optional<ReceivedMessage> message = inbox.Take()) {
-            if (message->kind == ReceivedMessage::Kind::Acknowledgement)
+            switch (message->kind) {
+            case ReceivedMessage::Kind::Acknowledgement:
                 messageBoxes->Inform(this, kParameterUpdated);
-            else
+                break;
+            case ReceivedMessage::Kind::Report:
                 HandleReport(message->text);
+                break;
+            case ReceivedMessage::Kind::CutOffReport:
+                RejectReport(ReportRejection{ReportRejection::Kind::CutOff});
+                break;
+            }
         }
         pollBusy = false;
     }
     RefreshControlStates();
 }
 
-void Main::HandleReport(const QByteArray &text) {
-    const DecodedReport decoded = DecodeReport(*keyTable, text);
-    if (!decoded.report) {
-        const QString reason = RejectionReason(*decoded.rejection);
-        // Told once a run; a noisy line could otherwise bury the window in boxes.
-        if (inbox.NoteRejectedReport())
-            messageBoxes->Warn(this, QStringLiteral("收到的设置无法使用，已忽略：%1").arg(reason));
-        Q_EMIT ReportRejected(reason);
-        return;
-    }
-    inbox.NoteAcceptedReport();
+ReportTargets Main::ReportControls() {
     ReportTargets targets;
     targets.layerPages = NewTab1;
     for (int layer = 0; layer < kLayerCount; ++layer) {
@@ -216,8 +263,26 @@ void Main::HandleReport(const QByteArray &text) {
     }
     targets.rgbBox = Check1;
     targets.versionLabel = Labelversion;
-    ApplyReport(*decoded.report, targets);
+    return targets;
+}
+
+void Main::HandleReport(const QByteArray &text) {
+    const DecodedReport decoded = DecodeReport(*keyTable, text);
+    if (!decoded.report) {
+        RejectReport(*decoded.rejection);
+        return;
+    }
+    inbox.NoteAcceptedReport();
+    ApplyReport(*decoded.report, ReportControls());
     Q_EMIT ReportApplied();
+}
+
+void Main::RejectReport(const ReportRejection &rejection) {
+    const QString reason = RejectionReason(rejection);
+    // Told once a run; a noisy line could otherwise bury the window in boxes.
+    if (inbox.NoteRejectedReport())
+        messageBoxes->Warn(this, QStringLiteral("收到的设置无法使用，已忽略：%1").arg(reason));
+    Q_EMIT ReportRejected(reason);
 }
 
 void Main::RefreshControlStates() {

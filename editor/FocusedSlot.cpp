@@ -55,6 +55,14 @@ void ClearSlot(FocusedSlot &record, const SlotBoxes &layerBoxes, int layer, int 
     FocusSlot(record, layerBoxes, layer, index);
 }
 
+void ForgetFocusedSlot(FocusedSlot &record, const AllSlotBoxes &boxes) {
+    record = FocusedSlot();
+    const QColor plain = PlainSlotColour();
+    for (const SlotBoxes &layerBoxes : boxes)
+        for (QLineEdit *box : layerBoxes)
+            PaintSlotBox(box, plain);
+}
+
 QLineEdit *FocusedBox(const FocusedSlot &record, const AllSlotBoxes &boxes) {
     const int layer = FocusedLayer(record);
     if (layer == 0 || record.focusedSlotIndex < 0 || record.focusedSlotIndex >= kSlotCount)

@@ -18,7 +18,7 @@ using SlotBoxes = std::array<QLineEdit *, kSlotCount>;
 using AllSlotBoxes = std::array<SlotBoxes, kLayerCount>;
 
 // The slot the key buttons write into. It names no slot until a slot box first takes the focus,
-// and from then on only ever moves to another slot.
+// and from then on only moves to another slot, until it is forgotten (a new pad connected).
 struct FocusedSlot {
     QString focusedSlotArray; // "group1value" … "group4value", empty before the first focus
     qint16 focusedSlotIndex = 0;
@@ -46,6 +46,9 @@ void FocusSlot(FocusedSlot &record, const SlotBoxes &layerBoxes, int layer, int 
 
 // Empties slot `index` of `layer` and focuses it. Input focus is not moved.
 void ClearSlot(FocusedSlot &record, const SlotBoxes &layerBoxes, int layer, int index);
+
+// Makes the record name no slot again, as at start-up, and paints every slot box plain.
+void ForgetFocusedSlot(FocusedSlot &record, const AllSlotBoxes &boxes);
 
 // The box the record names; null before the first focus.
 QLineEdit *FocusedBox(const FocusedSlot &record, const AllSlotBoxes &boxes);

@@ -35,6 +35,20 @@ void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
     targets.versionLabel->setText(report.firmwareVersion);
 }
 
+void ClearReportedSettings(const ReportTargets &targets) {
+    for (const auto &layerBoxes : targets.slotBoxes)
+        for (QLineEdit *box : layerBoxes)
+            box->clear();
+    targets.rgbBox->setChecked(false);
+    for (QLabel *label : targets.layerEnableLabels)
+        label->setVisible(true);
+    for (QCheckBox *box : targets.layerEnableBoxes) {
+        box->setVisible(true);
+        box->setChecked(false);
+    }
+    targets.versionLabel->clear();
+}
+
 QString RejectionReason(const ReportRejection &rejection) {
     switch (rejection.kind) {
     case ReportRejection::Kind::MissingFrame:
@@ -49,6 +63,9 @@ QString RejectionReason(const ReportRejection &rejection) {
             .arg(rejection.layer)
             .arg(rejection.count)
             .arg(rejection.needed);
+    case ReportRejection::Kind::CutOff:
+        return QStringLiteral("设置报告不完整：传输在结尾的“%1”之前中断")
+            .arg(QLatin1StringView(kReportClosing));
     }
     Q_UNREACHABLE();
     return QString();

@@ -29,6 +29,11 @@ struct ReportTargets {
 // Setting the boxes sends nothing: the pad already holds what they show.
 void ApplyReport(const SettingsReport &report, const ReportTargets &targets);
 
+// Shows no pad's settings, as at start-up: every slot empty, the RGB and layer-enable boxes off,
+// the enable rows shown, no version. A newly opened port may lead to another pad, which must
+// neither be shown nor sent the settings of the one before. Sends nothing either.
+void ClearReportedSettings(const ReportTargets &targets);
+
 // Why a report could not be used, as the window tells the user.
 QString RejectionReason(const ReportRejection &rejection);
 

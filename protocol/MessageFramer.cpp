@@ -40,6 +40,15 @@ std::optional<ReceivedMessage> MessageFramer::Next() {
     }
 }
 
+std::optional<ReceivedMessage> MessageFramer::DropBegunReport() {
+    if (!inReport)
+        return std::nullopt;
+    ReceivedMessage cutOff{ReceivedMessage::Kind::CutOffReport, buffer.sliced(start)};
+    start = buffer.size();
+    inReport = false;
+    return cutOff;
+}
+
 void MessageFramer::Clear() {
     buffer.clear();
     start = 0;

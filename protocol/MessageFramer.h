@@ -8,9 +8,10 @@
 namespace vorlin {
 
 struct ReceivedMessage {
-    enum class Kind { Acknowledgement, Report };
+    // A cut-off report is one that began but was given up before its "]]" arrived.
+    enum class Kind { Acknowledgement, Report, CutOffReport };
     Kind kind;
-    // "done", or the whole report including its "[[" and "]]".
+    // "done", the whole report including its "[[" and "]]", or what arrived of a cut-off one.
     QByteArray text;
 };
 
@@ -23,7 +24,8 @@ struct ReceivedMessage {
 //   away mid-report) and gives way to the later one;
 // - a message that has only partly arrived ("do", "[", "[[abc") waits for the rest;
 // - a report that has not ended within MaxReportBytes() is dropped, so nothing the pad sends makes
-//   the buffer grow without bound.
+//   the buffer grow without bound;
+// - a report the caller gives up on (DropBegunReport) makes way for whatever follows it.
 // How the bytes are split into Append() calls never changes the messages that come out.
 //
 // Work is linear in the bytes received: the search for the end of a report resumes where it
@@ -48,6 +50,14 @@ public:
 
     // Received bytes not yet yielded or dropped.
     qsizetype BufferedBytes() const { return buffer.size() - start; }
+
+    // True while a report has begun ("[[" seen) and its end has not arrived.
+    bool InReport() const { return inReport; }
+
+    // Gives up the report that has begun, for a caller that knows it will not end (the line went
+    // quiet in the middle of it); what arrives next is framed afresh. Returns what arrived of it,
+    // or none when no report has begun.
+    std::optional<ReceivedMessage> DropBegunReport();
 
     void Clear();
 

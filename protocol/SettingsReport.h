@@ -35,6 +35,8 @@ struct ReportRejection {
         TooFewFields,
         // Layer `layer` (1 to 4) has count slot entries, needed at least.
         TooFewSlotEntries,
+        // The report began but the line went quiet before its "]]" (see MessageInbox).
+        CutOff,
     };
     Kind kind = Kind::MissingFrame;
     int layer = 0;

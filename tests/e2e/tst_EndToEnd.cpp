@@ -99,6 +99,18 @@ class TestEndToEnd : public QObject {
         QVERIFY(applied.wait());
     }
 
+    // Moves the clock on and lets the window's timed waits look, as their timer would once that
+    // much time had passed. A timer that is not running has nothing to wait for.
+    void PassTime(qint64 ms) {
+        clock.Advance(ms);
+        if (window->waitTimer->isActive()) {
+            QSignalSpy fired(window->waitTimer, &QTimer::timeout);
+            window->waitTimer->start(0);
+            QVERIFY(fired.wait());
+        }
+        QCoreApplication::processEvents();
+    }
+
     void ClickKey(const QString &token) {
         for (int index = 0; index < Main::kKeyButtonCount; ++index)
             if (window->KeyTag(index) == token) {
@@ -348,6 +360,104 @@ private Q_SLOTS:
         QTest::mouseClick(window->GetSn, Qt::LeftButton);
         QVERIFY(applied.wait());
         QCOMPARE(Layer(1), kWorkedExampleNames);
+    }
+
+    // Another pad on the same port, slow to answer: until it has reported, the window shows
+    // nothing of the pad before, so nothing of it can be written to this one.
+    void newConnectionStartsBlank() {
+        StartPad();
+        OpenWindow();
+        ConnectAndRead();
+        QTest::mouseClick(window->group1value[4], Qt::LeftButton);
+        QTest::mouseClick(window->Command2, Qt::LeftButton);
+        QTRY_VERIFY(window->Command1->isEnabled());
+        QCOMPARE(Layer(1), kWorkedExampleNames);
+
+        pad.reset();
+        PadOptions slow;
+        slow.delayMs = 2000;
+        StartPad(slow);
+        PadState other;
+        for (int slot = 0; slot < 14; ++slot)
+            other.layers[0][slot] = QString(QChar(u'a' + slot));
+        pad->SetState(other);
+        clock.Advance(3000);
+        QSignalSpy applied(window.get(), &Main::ReportApplied);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTRY_COMPARE(Commands(), QStringList{"getsettings"});
+        for (int layer = 1; layer <= 4; ++layer)
+            QCOMPARE(Layer(layer), QStringList(14, QString()));
+        QCOMPARE(window->Labelversion->text(), QString());
+        QVERIFY(!window->Check1->isChecked() && !window->group1check->isChecked() &&
+                !window->group2check->isChecked());
+        QVERIFY(!window->FocusedSlotRecord().IsSet());
+        QCOMPARE(window->group1value[4]->palette().color(QPalette::Base),
+                 QApplication::palette().color(QPalette::Base));
+        clock.Advance(3000);
+        QTest::mouseClick(window->sendsettings, Qt::LeftButton);
+
+        QVERIFY(applied.wait());
+        QCOMPARE(Layer(1).join(""), QStringLiteral("abcdefghijklmn"));
+        QCOMPARE(Commands(), QStringList{"getsettings"});
+        QVERIFY(pad->State() == other);
+        QVERIFY(boxes.warned.isEmpty());
+    }
+
+    // A port where nothing answers the read: told once, after 5 s; a read cut short by a
+    // disconnect is not told at all.
+    void unansweredReadIsToldOnce() {
+        PadOptions mute;
+        mute.delayMs = 600'000;
+        StartPad(mute);
+        OpenWindow();
+        clock.Advance(3000);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTRY_COMPARE(Commands(), QStringList{"getsettings"});
+        PassTime(4999);
+        QVERIFY(boxes.warned.isEmpty());
+        PassTime(1);
+        QCOMPARE(boxes.warned.size(), 1);
+        QVERIFY2(boxes.warned.at(0).contains("Com1") &&
+                     boxes.warned.at(0).contains(QStringLiteral("没有回应")),
+                 qPrintable(boxes.warned.at(0)));
+        PassTime(10'000);
+        QVERIFY(!window->waitTimer->isActive());
+
+        QTest::mouseClick(window->GetSn, Qt::LeftButton);
+        QTRY_COMPARE(Commands().size(), 2);
+        QTest::mouseClick(window->Command2, Qt::LeftButton);
+        PassTime(10'000);
+        QCOMPARE(boxes.warned.size(), 1);
+    }
+
+    // A report that stops half-way is given up once the line has been quiet for a second: the
+    // user is told, and the pad's next answer is seen again.
+    void cutReportGivesWayToTheNextAnswer() {
+        PadOptions options;
+        options.cutReport = 120;
+        options.ackSwitches = true;
+        StartPad(options);
+        OpenWindow();
+        QSignalSpy answers(pad.get(), &SimulatedPad::AnswerSent);
+        QSignalSpy received(window->MSComm1, &vorlin::SerialPort::OnComm);
+        clock.Advance(3000);
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTRY_COMPARE(answers.size(), 1);
+        QTRY_VERIFY(!received.isEmpty());
+        PassTime(999);
+        QVERIFY(boxes.warned.isEmpty());
+        PassTime(1);
+        QTRY_COMPARE(boxes.warned.size(), 1);
+        QVERIFY2(boxes.warned.at(0).contains(QStringLiteral("不完整")),
+                 qPrintable(boxes.warned.at(0)));
+
+        PassTime(1000);
+        QTest::mouseClick(window->Check1, Qt::LeftButton);
+        QTRY_COMPARE(boxes.informed, QStringList{kParameterUpdated});
+        QCOMPARE(Commands(), (QStringList{"getsettings", "##yes##"}));
+        // The cut-off report answered the read: no further message.
+        PassTime(10'000);
+        QCOMPARE(boxes.warned.size(), 1);
     }
 
     void badPortTextsLeaveThePortClosed_data() {

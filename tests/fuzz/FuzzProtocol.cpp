@@ -1,11 +1,13 @@
 // Feeds arbitrary received text through the message framer and decodes every report it yields;
 // the same text goes through an inbox that nothing drains until the end, as when a message box
-// holds up the poll for the whole flood.
+// holds up the poll for the whole flood, and that awaits the report to a settings request.
 //
 // Input layout: the first byte picks the framer's report limit, so that the dropping of overlong
 // reports is reached with short inputs: below 0x80 it is 4 + the byte, from 0x80 it grows in
 // steps of 64 bytes, and 0xff is the real limit. The rest is the received text, cut into
-// separate reads at every zero byte (the zero bytes themselves are not fed).
+// separate reads at every zero byte (the zero bytes themselves are not fed). An empty read (two
+// zero bytes in a row, or one at the start) is the line staying quiet for the quiet gap: a report
+// that has begun is given up.
 #include "keys/KeyTable.h"
 #include "protocol/Commands.h"
 #include "protocol/MessageFramer.h"
@@ -64,11 +66,19 @@ void CheckDecoded(const QByteArray &message) {
 }
 
 void CheckMessage(const ReceivedMessage &message, qsizetype maxReportBytes) {
-    if (message.kind == ReceivedMessage::Kind::Acknowledgement) {
-        Require(message.text == "done", "an acknowledgement is exactly done");
-        return;
-    }
     const QByteArray &text = message.text;
+    switch (message.kind) {
+    case ReceivedMessage::Kind::Acknowledgement:
+        Require(text == "done", "an acknowledgement is exactly done");
+        return;
+    case ReceivedMessage::Kind::CutOffReport:
+        Require(text.size() >= 2 && text.size() < maxReportBytes, "cut-off report size in limits");
+        Require(text.startsWith("[[") && text.indexOf("]]", 2) < 0 && text.indexOf("[[", 2) < 0,
+                "a cut-off report is one report's beginning");
+        return;
+    case ReceivedMessage::Kind::Report:
+        break;
+    }
     Require(text.size() >= 4 && text.size() <= maxReportBytes, "report size within limits");
     Require(text.startsWith("[[") && text.endsWith("]]"), "report is framed");
     Require(text.indexOf("]]", 2) == text.size() - 2, "a report ends at its first ]]");
@@ -125,31 +135,61 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     MessageFramer chunked(maxReportBytes);
     MessageInbox inbox(maxReportBytes);
+    inbox.AwaitReport(0);
+    qint64 now = 0;
+    bool overdueTold = false;
     QByteArrayList fromChunks;
-    QByteArray joined;
+    // The text between quiet gaps: however it is cut into reads, the same messages come out.
+    QByteArrayList bursts{QByteArray()};
     qsizetype chunkStart = 0;
     for (qsizetype i = 0; i <= received.size(); ++i) {
         if (i < received.size() && received[i] != '\0')
             continue;
         const QByteArrayView chunk = received.sliced(chunkStart, i - chunkStart);
+        chunkStart = i + 1;
+        if (chunk.isEmpty()) {
+            now += MessageInbox::kQuietGapMs;
+            if (const std::optional<ReceivedMessage> cut = chunked.DropBegunReport()) {
+                CheckMessage(*cut, maxReportBytes);
+                Require(chunked.BufferedBytes() == 0, "what follows a cut-off report is afresh");
+                fromChunks << cut->text;
+            }
+            const bool answered =
+                std::any_of(fromChunks.begin(), fromChunks.end(),
+                            [](const QByteArray &text) { return text != "done"; });
+            const bool overdue = inbox.Expire(now);
+            Require(overdue == (!answered && !overdueTold && now >= MessageInbox::kReportWaitMs),
+                    "an unanswered request is told once, and never after a report");
+            overdueTold = overdueTold || overdue;
+            Require(inbox.BufferedBytes() == chunked.BufferedBytes(), "the inbox gives up alike");
+            bursts << QByteArray();
+            continue;
+        }
         const qsizetype before = chunked.BufferedBytes();
         chunked.Append(chunk);
         Require(chunked.BufferedBytes() == before + chunk.size(), "append keeps every byte");
         Require(chunked.BufferedBytes() <= maxReportBytes + chunk.size(),
                 "buffer bounded by one report and one read");
         fromChunks << DrainChecked(chunked);
-        inbox.Append(chunk);
+        inbox.Append(chunk, now);
         Require(inbox.WaitingCount() <= MessageInbox::kMaxWaitingMessages,
                 "the inbox holds no more than its limit");
         Require(inbox.BufferedBytes() == chunked.BufferedBytes(), "the inbox frames as it goes");
-        joined += chunk;
-        chunkStart = i + 1;
+        bursts.last() += chunk;
     }
 
     // However the text was cut into reads, the messages are the same.
     MessageFramer whole(maxReportBytes);
-    whole.Append(joined);
-    Require(DrainChecked(whole) == fromChunks, "messages do not depend on how reads are cut");
+    QByteArrayList fromBursts;
+    for (qsizetype burst = 0; burst < bursts.size(); ++burst) {
+        if (burst > 0) {
+            if (const std::optional<ReceivedMessage> cut = whole.DropBegunReport())
+                fromBursts << cut->text;
+        }
+        whole.Append(bursts.at(burst));
+        fromBursts << DrainChecked(whole);
+    }
+    Require(fromBursts == fromChunks, "messages do not depend on how reads are cut");
     CheckInbox(inbox, fromChunks);
     Require(whole.BufferedBytes() == chunked.BufferedBytes(), "the same text stays buffered");
 

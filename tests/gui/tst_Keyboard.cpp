@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -355,6 +356,22 @@ private Q_SLOTS:
         QVERIFY2(shown.contains(message), qPrintable(shown));
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
         QTRY_COMPARE(QApplication::focusWidget(), main->Command1);
+    }
+
+    // The platform turns the menu key into the key and a keyboard context menu. In a slot box it
+    // is typed like any other key, and no menu opens.
+    void menuKeyTypesMenu() {
+        QVERIFY(ShowActive(*main));
+        EnableEditing(*main);
+        QLineEdit *box = main->group1value[4];
+        Click(box);
+        QTest::keyPress(box, Qt::Key_Menu);
+        const QPoint centre = box->rect().center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, centre, box->mapToGlobal(centre));
+        QApplication::sendEvent(box, &menu);
+        QTest::keyRelease(box, Qt::Key_Menu);
+        QCOMPARE(box->text(), QStringLiteral("MENU"));
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
     }
 };
 

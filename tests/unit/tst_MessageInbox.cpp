@@ -22,7 +22,8 @@ class TestMessageInbox : public QObject {
 
 private Q_SLOTS:
     void waiting_data() {
-        // Each burst arrives whole before the poll takes everything that waits.
+        // Each burst arrives whole before the poll takes everything that waits; an empty burst
+        // is the line staying quiet for the quiet gap. A cut-off report is taken as "cut ...".
         QTest::addColumn<QByteArrayList>("bursts");
         QTest::addColumn<QByteArrayList>("taken");
 
@@ -38,6 +39,9 @@ private Q_SLOTS:
         QTest::newRow("an acknowledgement gives way, a later one waits")
             << QByteArrayList{acks + Reports(1, 20).join() + acks}
             << Reports(14, 20) + QByteArrayList{"done"};
+        QTest::newRow("a report gone quiet gives way")
+            << QByteArrayList{"[[a", "", "done[[b", "]]", "", "[[c]]"}
+            << QByteArrayList{"cut [[a", "done", "[[b]]", "[[c]]"};
     }
     void waiting() {
         QFETCH(QByteArrayList, bursts);
@@ -46,13 +50,25 @@ private Q_SLOTS:
         for (const qsizetype readSize : {1, 3, 1 << 20}) {
             MessageInbox inbox;
             QByteArrayList got;
+            qint64 now = 0;
             for (const QByteArray &burst : bursts) {
+                // Just short of the gap nothing is given up.
+                now += MessageInbox::kQuietGapMs - 1;
+                QVERIFY(!inbox.Expire(now));
+                QVERIFY(!inbox.Take());
+                if (burst.isEmpty()) {
+                    ++now;
+                    QVERIFY(!inbox.Expire(now));
+                }
                 for (qsizetype at = 0; at < burst.size(); at += readSize)
                     inbox.Append(QByteArrayView(burst).sliced(at).first(
-                        std::min(readSize, burst.size() - at)));
+                                     std::min(readSize, burst.size() - at)),
+                                 now);
                 QVERIFY(inbox.WaitingCount() <= MessageInbox::kMaxWaitingMessages);
-                while (const std::optional<ReceivedMessage> message = inbox.Take())
-                    got << message->text;
+                while (const std::optional<ReceivedMessage> message = inbox.Take()) {
+                    const bool cut = message->kind == ReceivedMessage::Kind::CutOffReport;
+                    got << (cut ? "cut " : "") + message->text;
+                }
             }
             QVERIFY2(got == taken, qPrintable(QString("read size %1: %2")
                                                   .arg(readSize)
