@@ -1,13 +1,16 @@
 // Every key caption reads whole in its key, with the platform's own fonts and button style: each
-// line complete, no word split, nothing outside the key's contents, no line over another.
+// line complete, no word split, nothing outside the key's contents, no line over another. And a
+// caption changes only as far as it must: leading first, then line breaks, then size.
 #include "GuiHelpers.h"
 
+#include "app/ControlFont.h"
 #include "app/KeyButton.h"
 #include "app/KeyButtonTable.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QStyleOptionButton>
+#include <QtMath>
 
 using namespace vorlin::test;
 
@@ -97,7 +100,81 @@ private Q_SLOTS:
             above = ink.bottom();
         }
     }
+
+    void fittingOrder_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("room");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("tightened");
+        QTest::addColumn<bool>("smaller");
+        const QStringList pgDown = {QStringLiteral("Pg"), QStringLiteral("Down")};
+        QTest::newRow("fits as it is") << pgDown.join(u'\n') << "ample" << pgDown << false << false;
+        QTest::newRow("leading tightened")
+            << pgDown.join(u'\n') << "lower" << pgDown << true << false;
+        QTest::newRow("broken between words")
+            << "CAPS LOCK"
+            << "narrower" << QStringList{"CAPS", "LOCK"} << false << false;
+        QTest::newRow("broken between Chinese characters")
+            << "浏览器停止"
+            << "narrower" << QStringList{"浏览器", "停止"} << false << false;
+        QTest::newRow("a word too wide, smaller")
+            << "Enter"
+            << "narrower" << QStringList{"Enter"} << false << true;
+    }
+
+    void fittingOrder() {
+        QFETCH(QString, caption);
+        QFETCH(QString, room);
+        QFETCH(QStringList, lines);
+        QFETCH(bool, tightened);
+        QFETCH(bool, smaller);
+        // Rooms measured in the platform's faces: three lines high, or just lower than the two
+        // lines at their natural leading, or a pixel narrower than the caption on one line.
+        const QFont font = vorlin::ControlFont();
+        const QFontMetricsF metrics(font);
+        const QStringList own = caption.split(u'\n');
+        QSize box(200, qCeil(3 * metrics.boundingRect(caption).height()));
+        if (room == QStringLiteral("lower"))
+            box.setHeight(qFloor(-metrics.tightBoundingRect(own.front()).top() +
+                                 metrics.lineSpacing() +
+                                 metrics.tightBoundingRect(own.back()).bottom()) -
+                          1);
+        else if (room == QStringLiteral("narrower"))
+            box.setWidth(qFloor(metrics.horizontalAdvance(caption)) - 1);
+
+        const vorlin::FittedCaption fitted = vorlin::FitCaption(caption, font, box);
+        QVERIFY(fitted.fits);
+        QCOMPARE(fitted.lines, lines);
+        if (smaller) {
+            // Just small enough: a quarter point larger, the caption is wider than the room.
+            QVERIFY(fitted.font.pointSizeF() < font.pointSizeF());
+            QFont larger = fitted.font;
+            larger.setPointSizeF(fitted.font.pointSizeF() + 0.25);
+            const QFontMetricsF largerMetrics(larger);
+            const QRectF ink = largerMetrics.tightBoundingRect(caption);
+            QVERIFY(qMax(largerMetrics.horizontalAdvance(caption), ink.right()) -
+                        qMin(0.0, ink.left()) >
+                    box.width());
+        } else {
+            QCOMPARE(fitted.font.pointSizeF(), font.pointSizeF());
+        }
+        if (lines.size() == 2) {
+            const qreal pitch = fitted.origins.at(1).y() - fitted.origins.at(0).y();
+            QCOMPARE(pitch < qRound(metrics.lineSpacing()), tightened);
+        }
+    }
 };
 
-QTEST_MAIN(TestKeyCaptions)
+// On Windows the offscreen platform has neither the system's fonts nor its button style, and
+// those are what this test is about.
+int main(int argc, char *argv[]) {
+#ifdef Q_OS_WIN
+    qputenv("QT_QPA_PLATFORM", "windows");
+#endif
+    QApplication::setAttribute(Qt::AA_Use96Dpi);
+    QApplication app(argc, argv);
+    TestKeyCaptions test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_KeyCaptions.moc"
