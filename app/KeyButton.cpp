@@ -1,47 +1,54 @@
 #include "app/KeyButton.h"
 
-#include <QEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
 namespace vorlin {
 
-void KeyButton::paintEvent(QPaintEvent *event) {
+QRect KeyButton::ContentsRect(const QStyleOptionButton &option) const {
+    return style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+}
+
+const FittedCaption &KeyButton::CaptionAsDrawn() {
     QStyleOptionButton option;
     initStyleOption(&option);
-    const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-    if (Fits(option.text, contents.width())) {
-        QPushButton::paintEvent(event);
-        return;
+    const QSize size = ContentsRect(option).size();
+    if (text() != fittedText || font() != fittedFont || size != fittedSize) {
+        fitted = FitCaption(ShownCaption(text()), font(), size);
+        fittedText = text();
+        fittedFont = font();
+        fittedSize = size;
     }
-    QStylePainter painter(this);
-    QString caption = option.text;
-    // A caption without a blank ("右键单击") breaks in its middle, so the lines balance.
-    if (!caption.contains(u' ') && !caption.contains(u'\n'))
-        caption.insert((caption.size() + 1) / 2, u'\n');
+    return fitted;
+}
+
+void KeyButton::paintEvent(QPaintEvent *) {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    QPointF corner = ContentsRect(option).topLeft();
+    const FittedCaption &caption = CaptionAsDrawn();
+
+    // The style draws the key without its caption, then the caption goes where it was fitted,
+    // moved as the style moves a pressed button's label.
     option.text.clear();
+    QStylePainter painter(this);
     painter.drawControl(QStyle::CE_PushButton, option);
-    painter.drawItemText(contents, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
-                         palette(), isEnabled(), caption, QPalette::ButtonText);
-}
-
-void KeyButton::changeEvent(QEvent *event) {
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        measuredWidth = -1;
-    QPushButton::changeEvent(event);
-}
-
-bool KeyButton::Fits(const QString &caption, int width) {
-    if (width == measuredWidth && caption == measuredCaption)
-        return fits;
-    const QFontMetrics metrics(font());
-    fits = true;
-    for (const QString &line : caption.split(u'\n'))
-        fits = fits && metrics.horizontalAdvance(QString(line).replace(
-                           QStringLiteral("&&"), QStringLiteral("&"))) <= width;
-    measuredCaption = caption;
-    measuredWidth = width;
-    return fits;
+    if (option.state & (QStyle::State_On | QStyle::State_Sunken)) {
+        corner += QPointF(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                          style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+    }
+    painter.setFont(caption.font);
+    const auto draw = [&](QPointF offset) {
+        for (qsizetype i = 0; i < caption.lines.size(); ++i)
+            painter.drawText(corner + offset + caption.origins.at(i), caption.lines.at(i));
+    };
+    // A style that etches disabled text draws it once more, lighter, a pixel down and right.
+    if (!isEnabled() && style()->styleHint(QStyle::SH_EtchDisabledText, &option, this)) {
+        painter.setPen(option.palette.color(QPalette::Light));
+        draw({1, 1});
+    }
+    painter.setPen(option.palette.color(QPalette::ButtonText));
+    draw({0, 0});
 }
 
 } // namespace vorlin

@@ -1,30 +1,34 @@
 #pragma once
 
+#include "app/CaptionFit.h"
+
 #include <QPushButton>
 
 namespace vorlin {
 
-// A key of the on-screen keyboard. A caption too wide for its key ("右键单击", "CAPS LOCK") is
-// wrapped onto two lines instead of being cut off at both ends.
+// A key of the on-screen keyboard. Its caption is fitted into the key's contents rather than cut
+// off: see FitCaption.
 class KeyButton : public QPushButton {
     Q_OBJECT
 
 public:
     using QPushButton::QPushButton;
 
+    // The caption as the key draws it, in its contents rectangle's coordinates.
+    const FittedCaption &CaptionAsDrawn();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
-    // Whether the caption fits on one line per line break, measured for the caption and width
-    // it was last painted with, so that a repaint (every key when the port opens or closes)
-    // does not measure again.
-    bool Fits(const QString &caption, int width);
+    QRect ContentsRect(const QStyleOptionButton &option) const;
 
-    QString measuredCaption;
-    int measuredWidth = -1;
-    bool fits = true;
+    // The caption is fitted again only when its text, font or room change, so that a repaint
+    // (every key when the port opens or closes) does not measure again.
+    QString fittedText;
+    QFont fittedFont;
+    QSize fittedSize;
+    FittedCaption fitted;
 };
 
 } // namespace vorlin
