@@ -20,10 +20,25 @@ inline const QStringList &ChineseFaces() {
     return faces;
 }
 
-// The controls' font: Arial, with the Chinese faces after it.
+// The face with Arial's (or Arial Narrow's) metrics where the system has no Arial: Linux has
+// Liberation Sans. Qt takes the first family of a list that is installed, without asking the
+// system for substitutes, so a family it lacks must be followed by its stand-in: otherwise Latin
+// text falls through to the Chinese face.
+inline QString MetricCompatibleFace(const QString &family) {
+    if (family == QStringLiteral("Arial"))
+        return QStringLiteral("Liberation Sans");
+    if (family == QStringLiteral("Arial Narrow"))
+        return QStringLiteral("Liberation Sans Narrow");
+    return family;
+}
+
+// The controls' font: Arial, its stand-in, then the Chinese faces.
 inline QFont ControlFont(const QString &family = QStringLiteral("Arial")) {
     QFont font(family, kFontPointSize);
-    font.setFamilies(QStringList{family} + ChineseFaces());
+    QStringList families{family};
+    if (const QString standIn = MetricCompatibleFace(family); standIn != family)
+        families.append(standIn);
+    font.setFamilies(families + ChineseFaces());
     return font;
 }
 

@@ -135,10 +135,10 @@ private Q_SLOTS:
         const QStringList own = caption.split(u'\n');
         QSize box(200, qCeil(3 * metrics.boundingRect(caption).height()));
         if (room == QStringLiteral("lower"))
-            box.setHeight(qFloor(-metrics.tightBoundingRect(own.front()).top() +
-                                 metrics.lineSpacing() +
-                                 metrics.tightBoundingRect(own.back()).bottom()) -
-                          1);
+            // Lines stand on whole pixels, so each line's ink counts in whole pixels too.
+            box.setHeight(qCeil(-metrics.tightBoundingRect(own.front()).top()) +
+                          qRound(metrics.lineSpacing()) +
+                          qCeil(metrics.tightBoundingRect(own.back()).bottom()) - 1);
         else if (room == QStringLiteral("narrower"))
             box.setWidth(qFloor(metrics.horizontalAdvance(caption)) - 1);
 
