@@ -1,0 +1,37 @@
+# Windows tests of a build cross-compiled here run under Wine (tests/windows/wine.sh): CTest starts
+# each through the generated wine-run, in a private prefix made by the test windows/wine-prefix
+# (a fixture every Windows test requires) and kept running by one Wine server for the whole run.
+find_program(VORLIN_WINE wine)
+if(NOT VORLIN_WINE)
+    message(FATAL_ERROR "Windows tests built here run under Wine, which is missing "
+                        "(Debian: wine; scripts/setup installs it). Or configure with "
+                        "-DVORLIN_BUILD_TESTS=OFF")
+endif()
+
+# The DLLs the test programs load: Qt's from the SDK, the MinGW runtime from the compiler's own
+# folders; as Windows paths (drive Z: is the root).
+set(vorlin_windows_dll_folders "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
+foreach(dll libstdc++-6.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    get_filename_component(folder "${path}" DIRECTORY)
+    get_filename_component(folder "${folder}" REALPATH)
+    list(APPEND vorlin_windows_dll_folders "${folder}")
+endforeach()
+function(vorlin_windows_path out path)
+    string(REPLACE "/" "\\" path "${path}")
+    set(${out} "Z:${path}" PARENT_SCOPE)
+endfunction()
+set(vorlin_wine_path)
+foreach(folder ${vorlin_windows_dll_folders})
+    vorlin_windows_path(windows_folder "${folder}")
+    list(APPEND vorlin_wine_path "${windows_folder}")
+endforeach()
+vorlin_windows_path(vorlin_wine_plugins "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}")
+set(vorlin_wine_prefix "${CMAKE_BINARY_DIR}/tests/wine-prefix")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/tests/windows/wine-run @ONLY)
+
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/tests/windows/wine-run)
+endif()
+set(vorlin_test_properties FIXTURES_REQUIRED wine_prefix)
