@@ -10,14 +10,7 @@ endif()
 
 # The DLLs the test programs load: Qt's from the SDK, the MinGW runtime from the compiler's own
 # folders; as Windows paths (drive Z: is the root).
-set(vorlin_windows_dll_folders "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
-foreach(dll libstdc++-6.dll libwinpthread-1.dll)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
-                    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
-    get_filename_component(folder "${path}" DIRECTORY)
-    get_filename_component(folder "${folder}" REALPATH)
-    list(APPEND vorlin_windows_dll_folders "${folder}")
-endforeach()
+set(vorlin_windows_dll_folders "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" ${VORLIN_MINGW_RUNTIME_DIRS})
 function(vorlin_windows_path out path)
     string(REPLACE "/" "\\" path "${path}")
     set(${out} "Z:${path}" PARENT_SCOPE)

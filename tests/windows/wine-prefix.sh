@@ -24,8 +24,13 @@ case $2 in
         [[ -s "$prefix/display.tmp" ]] || { echo "Xvfb did not start" >&2; exit 1; }
         echo ":$(head -n1 "$prefix/display.tmp")" >"$prefix/display"
         export DISPLAY=$(cat "$prefix/display")
-        # Kept for 30 s after the last program ends, in case the run is stopped before `stop`.
-        (without_uarts wineserver --persistent=30 </dev/null &>/dev/null)
+        # The Wine server, and Wine's own services and desktop, started here with their output
+        # going nowhere: started by the first test, they would keep its output open, and CTest
+        # would wait for them. They stay up for 2 minutes after the last program has ended (longer
+        # than any gap between the tests), then end by themselves should the run be stopped
+        # before `stop`.
+        (without_uarts wineserver --persistent=120 </dev/null &>/dev/null)
+        (without_uarts wine cmd /c exit </dev/null &>/dev/null)
         echo "Wine prefix $prefix made in $((SECONDS - started)) s, X display $DISPLAY" \
              "($(wine --version 2>/dev/null))"
         ;;

@@ -71,10 +71,50 @@ wine_prefix() {
         lines+=('' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"')
     fi
     printf '%s\r\n' "${lines[@]}" >"$fonts"
-    (
+    # Wine's notes while it makes the prefix (no 32-bit part, configuration updated) go to a log
+    # that is shown only if it fails.
+    if ! (
         export WINEPREFIX=$prefix WINEARCH=win64
         without_uarts bash -c 'wineboot --init && wine regedit /S "$1" && wineserver --wait' \
             wine_prefix "$(windows_path "$fonts")"
-    )
+    ) &>"$prefix/wineboot.log"; then
+        cat "$prefix/wineboot.log" >&2
+        echo "could not make a Wine prefix in $prefix" >&2
+        return 1
+    fi
     rm -f "$fonts"
+}
+
+# start_xvfb: starts an X server of this test's own on a free display (its windows may be clicked
+# at fixed places; nothing else draws there), exports DISPLAY and sets XVFB_PID. Stop it with
+# `kill "$XVFB_PID"`.
+start_xvfb() {
+    local number_file
+    number_file=$(mktemp "${TMPDIR:-/tmp}/vorlin-xvfb.XXXXXX")
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" </dev/null &>/dev/null &
+    XVFB_PID=$!
+    local _
+    for _ in $(seq 100); do
+        [[ -s "$number_file" ]] && break
+        sleep 0.1
+    done
+    [[ -s "$number_file" ]] || { echo "Xvfb did not start" >&2; return 1; }
+    export DISPLAY=:$(head -n1 "$number_file")
+    rm -f "$number_file"
+}
+
+# wait_until SECONDS COMMAND...: polls COMMAND every tenth of a second until it succeeds; fails
+# when it has not by the deadline.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
+# The X window whose name is exactly NAME (a window caption), if there is one.
+window_named() {
+    xdotool search --name "^$1\$" 2>/dev/null | head -n1
 }
