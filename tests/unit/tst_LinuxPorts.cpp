@@ -53,9 +53,9 @@ struct Pty {
 // A directory that lists exactly the ports a test gives it.
 class FixedDirectory : public PortDirectory {
 public:
-    explicit FixedDirectory(QList<SystemPort> ports,
-                            const PortPlatform &platform = HostPortPlatform())
-        : PortDirectory(platform), ports(std::move(ports)) {}
+    explicit FixedDirectory(QList<SystemPort> listed,
+                            const PortPlatform &portPlatform = HostPortPlatform())
+        : PortDirectory(portPlatform), ports(std::move(listed)) {}
 
 protected:
     QList<SystemPort> SystemPorts() const override { return ports; }
