@@ -3,9 +3,10 @@
 # (a fixture every Windows test requires) and kept running by one Wine server for the whole run.
 find_program(VORLIN_WINE wine)
 if(NOT VORLIN_WINE)
-    message(FATAL_ERROR "Windows tests built here run under Wine, which is missing "
-                        "(Debian: wine; scripts/setup installs it). Or configure with "
-                        "-DVORLIN_BUILD_TESTS=OFF")
+    message(WARNING "Wine is missing (Debian: wine; scripts/setup installs it): the Windows tests "
+                    "are built, but CTest cannot run them here")
+    set(vorlin_test_properties DISABLED TRUE)
+    return()
 endif()
 
 # The DLLs the test programs load: Qt's from the SDK, the MinGW runtime from the compiler's own
@@ -27,4 +28,5 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/tests/w
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/tests/windows/wine-run)
 endif()
-set(vorlin_test_properties FIXTURES_REQUIRED wine_prefix)
+# A test that cannot hide the machine's UARTs from Wine is skipped, saying why (wine.sh).
+set(vorlin_test_properties FIXTURES_REQUIRED wine_prefix SKIP_RETURN_CODE 77)
