@@ -103,9 +103,16 @@ set(CPACK_PACKAGE_FILE_NAME vorlin-config-${PROJECT_VERSION}-windows-x64)
 set(VORLIN_WINDOWS_PACKAGE_NAME ${CPACK_PACKAGE_FILE_NAME} PARENT_SCOPE)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY vorlin-config)
 # The installer, its Start menu entry and the list of installed programs carry the application
-# title: the installer is a Unicode one so that it can, and a 64-bit one like the tool it installs
-# (NSIS 3 with its amd64-unicode stubs).
-set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+# title: the installer is a Unicode one so that it can. Where NSIS has its 64-bit stubs (Debian's
+# has), it is a 64-bit program like the tool it installs; NSIS's own Windows release has 32-bit
+# stubs only, whose installers Windows runs all the same (Wine only with its 32-bit part).
+set(CPACK_VERBATIM_VARIABLES ON) # CPack keeps the quotes and ${NSISDIR} below as they are
+set(CPACK_NSIS_DEFINES [[
+!if /FileExists "${NSISDIR}/Stubs/lzma-amd64-unicode"
+  Target amd64-unicode
+!else
+  Unicode true
+!endif]])
 set(CPACK_PACKAGE_EXECUTABLES vorlin-config "${VORLIN_DISPLAY_NAME}")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${CMAKE_INSTALL_BINDIR})
 set(CPACK_NSIS_DISPLAY_NAME "${VORLIN_DISPLAY_NAME}")
