@@ -24,7 +24,7 @@ std::span<const PhysicalKey> LinuxKeys();
 inline constexpr quint32 kXkbKeycodeOffset = 8;
 
 // Windows: set-1 scan codes as Qt reports them, with the extended-key flag as 0x100 (right Ctrl
-// is 0x11D). Written for the Windows build and not exercised by the tests here.
+// is 0x11D). The tests of the Windows build (tst_KeyChord) type through it.
 std::span<const PhysicalKey> WindowsKeys();
 
 // macOS: virtual key codes (kVK_*), which Qt reports as the native virtual key. Media keys do

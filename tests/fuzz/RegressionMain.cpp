@@ -15,7 +15,7 @@ void RunFile(const std::filesystem::path &path) {
     std::ifstream file(path, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                   std::istreambuf_iterator<char>());
-    std::printf("%s (%zu bytes)\n", path.c_str(), bytes.size());
+    std::printf("%s (%zu bytes)\n", path.string().c_str(), bytes.size());
     std::fflush(stdout); // the name stays visible if the input aborts
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
 }

@@ -22,9 +22,9 @@ SettingsReport FullReport(std::array<bool, 4> enabled, bool rgb, std::optional<i
     report.rgbOn = rgb;
     report.layerEnabled = enabled;
     report.firmwareVersion = QStringLiteral("1.0.2");
-    for (int layer = 0; layer < 4; ++layer)
+    for (int page = 0; page < 4; ++page)
         for (int slot = 0; slot < 14; ++slot)
-            report.slotTexts[layer].append(QStringLiteral("L_CTRL + %1").arg(layer * 14 + slot));
+            report.slotTexts[page].append(QStringLiteral("L_CTRL + %1").arg(page * 14 + slot));
     return report;
 }
 

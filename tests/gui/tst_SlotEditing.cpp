@@ -1,5 +1,7 @@
 #include "GuiHelpers.h"
 
+#include "tests/support/NativeKeys.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 
@@ -188,8 +190,8 @@ private Q_SLOTS:
         QCOMPARE(Box(1, 9)->text(), QStringLiteral("a + z + BACKSPACE + v"));
     }
 
-    // Keys as X11 and Wayland deliver them: XKB keycode and Qt's key. Tab and the arrows move
-    // the focus and add nothing, even in the middle of a combination.
+    // Keys as X11 and Wayland deliver them: XKB keycode and Qt's key (on Windows, its scan code).
+    // Tab and the arrows move the focus and add nothing, even in the middle of a combination.
     void typingIntoTheFocusedBox_data() {
         QTest::addColumn<QList<int>>("keys"); // keycode pressed, its negative released
         QTest::addColumn<QString>("text");
@@ -223,7 +225,7 @@ private Q_SLOTS:
             if (qtKey == Qt::Key_Tab && held.testFlag(Qt::ShiftModifier))
                 qtKey = Qt::Key_Backtab;
             QKeyEvent event(key > 0 ? QEvent::KeyPress : QEvent::KeyRelease, qtKey, held,
-                            quint32(std::abs(key)), 0, 0);
+                            NativeScanCode(std::abs(key)), 0, 0);
             QApplication::sendEvent(QApplication::focusWidget(), &event);
         }
         for (int slot = 0; slot < 14; ++slot)
