@@ -2,6 +2,7 @@
 
 #include "app/AccessibleInterfaces.h"
 #include "app/AppIcon.h"
+#include "app/ClearButton.h"
 #include "app/ControlFont.h"
 #include "app/KeyButton.h"
 #include "app/KeyButtonTable.h"
@@ -318,9 +319,9 @@ void Main::CreateLayerPages() {
             labels.at(i)->setBuddy(value);
             values.at(i) = value;
 
-            QPushButton *backspace =
-                Create<QPushButton>(page, ElementName(backspaceName, i), QStringLiteral("╳"),
-                                    {0, 0, kBackspaceSize, kBackspaceSize}, kPageFont);
+            QPushButton *backspace = Create<vorlin::ClearButton>(
+                page, ElementName(backspaceName, i), QStringLiteral("╳"),
+                {0, 0, kBackspaceSize, kBackspaceSize}, kPageFont);
             SetWhiteBackground(backspace, QPalette::Button);
             connect(backspace, &QPushButton::clicked, this,
                     [this, layer, i] { OnBackspaceClicked(layer, i); });

@@ -99,12 +99,6 @@ private Q_SLOTS:
                                      .arg(name, ink.name(), background.name())
                                      .arg(ratio, 0, 'f', 2);
             QVERIFY2(vorlin::ContrastRatio(background, expected) < 1.1, qPrintable(what));
-#ifdef Q_OS_WIN
-            // Not yet on Windows: the fallback face for ╳ draws it as a grey hairline there
-            // (under Wine 8.0: Noto Sans CJK SC, about 2:1). Fails as XPASS once that is fixed.
-            if (name == QStringLiteral("╳"))
-                QEXPECT_FAIL("", "╳ is a grey hairline in the Windows font fallback", Continue);
-#endif
             QVERIFY2(ratio >= floor, qPrintable(what));
         };
         const QColor white(Qt::white);
