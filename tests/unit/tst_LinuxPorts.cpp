@@ -3,6 +3,7 @@
 #include "link/PortDirectory.h"
 #include "link/SerialPort.h"
 #include "link/SysfsPorts.h"
+#include "tests/support/FixedDirectory.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,21 +49,6 @@ struct Pty {
             data.append(chunk, n);
         return data;
     }
-};
-
-// A directory that lists exactly the ports a test gives it.
-class FixedDirectory : public PortDirectory {
-public:
-    explicit FixedDirectory(QList<SystemPort> listed,
-                            const PortPlatform &portPlatform = HostPortPlatform())
-        : PortDirectory(portPlatform), ports(std::move(listed)) {}
-
-protected:
-    QList<SystemPort> SystemPorts() const override { return ports; }
-    QList<VirtualPort> VirtualPorts() const override { return {}; }
-
-private:
-    QList<SystemPort> ports;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "link/ConnectError.h"
 #include "link/PortDirectory.h"
 #include "link/SerialPort.h"
+#include "tests/support/FixedDirectory.h"
 
 #include <QTest>
 
@@ -10,21 +11,6 @@ Q_DECLARE_METATYPE(QList<vorlin::SystemPort>)
 Q_DECLARE_METATYPE(QList<vorlin::VirtualPort>)
 
 namespace {
-
-// A directory that lists exactly the ports a test gives it.
-class FixedDirectory : public PortDirectory {
-public:
-    explicit FixedDirectory(QList<SystemPort> listed,
-                            const PortPlatform &portPlatform = HostPortPlatform())
-        : PortDirectory(portPlatform), ports(std::move(listed)) {}
-
-protected:
-    QList<SystemPort> SystemPorts() const override { return ports; }
-    QList<VirtualPort> VirtualPorts() const override { return {}; }
-
-private:
-    QList<SystemPort> ports;
-};
 
 // Counts how often the system's ports are read.
 class CountingDirectory : public PortDirectory {
