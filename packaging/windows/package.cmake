@@ -102,6 +102,8 @@ set(CPACK_PACKAGE_FILE_NAME vorlin-config-${PROJECT_VERSION}-windows-x64)
 # For the tests that try the packages (tests/windows).
 set(VORLIN_WINDOWS_PACKAGE_NAME ${CPACK_PACKAGE_FILE_NAME} PARENT_SCOPE)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY vorlin-config)
+# A 64-bit program goes into the 64-bit Program Files, also from a 32-bit installer.
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 # The installer, its Start menu entry and the list of installed programs carry the application
 # title: the installer is a Unicode one so that it can. Where NSIS has its 64-bit stubs (Debian's
 # has), it is a 64-bit program like the tool it installs; NSIS's own Windows release has 32-bit

@@ -9,7 +9,6 @@
 set -euo pipefail
 source "$(dirname "$0")/wine.sh"
 : "${VORLIN_INSTALLED:?}" "${VORLIN_QT_TEST_DLL:?}" "${VORLIN_TRANSLATIONS_TEST:?}" "${WINEPREFIX:?}"
-failures=0
 
 expected=(
     bin/vorlin-config.exe

@@ -22,12 +22,6 @@ cleanup() {
     rm -rf "$scratch"
 }
 trap cleanup EXIT
-failures=0
-pass() { echo "PASS: $*"; }
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 
 export WINEPREFIX=$scratch/prefix
 unset WINEPATH QT_PLUGIN_PATH

@@ -104,6 +104,15 @@ start_xvfb() {
     rm -f "$number_file"
 }
 
+# A test's checks: each says PASS or FAIL, and the test fails at the end if any failed
+# (`[[ $failures -eq 0 ]]`).
+failures=0
+pass() { echo "PASS: $*"; }
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
 # wait_until SECONDS COMMAND...: polls COMMAND every tenth of a second until it succeeds; fails
 # when it has not by the deadline.
 wait_until() {
