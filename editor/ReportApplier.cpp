@@ -7,6 +7,17 @@
 
 namespace vorlin {
 
+namespace {
+
+void ShowLayerEnableRows(const ReportTargets &targets, bool shown) {
+    for (QLabel *label : targets.layerEnableLabels)
+        label->setVisible(shown);
+    for (QCheckBox *box : targets.layerEnableBoxes)
+        box->setVisible(shown);
+}
+
+} // namespace
+
 void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
     if (report.reportedLayer)
         targets.layerPages->setCurrentIndex(*report.reportedLayer);
@@ -17,19 +28,11 @@ void ApplyReport(const SettingsReport &report, const ReportTargets &targets) {
 
     targets.rgbBox->setChecked(report.rgbOn);
 
+    // An older pad reports no layer switches: they are hidden rather than show a guess.
+    ShowLayerEnableRows(targets, report.fullForm);
     if (report.fullForm) {
-        for (QLabel *label : targets.layerEnableLabels)
-            label->setVisible(true);
-        for (int layer = 0; layer < kLayerCount; ++layer) {
-            targets.layerEnableBoxes[layer]->setVisible(true);
+        for (int layer = 0; layer < kLayerCount; ++layer)
             targets.layerEnableBoxes[layer]->setChecked(report.layerEnabled[layer]);
-        }
-    } else {
-        // An older pad reports no layer switches: hide them rather than show a guess.
-        for (QLabel *label : targets.layerEnableLabels)
-            label->setVisible(false);
-        for (QCheckBox *box : targets.layerEnableBoxes)
-            box->setVisible(false);
     }
     // The short form's decoding already gives its fixed version.
     targets.versionLabel->setText(report.firmwareVersion);
@@ -40,12 +43,9 @@ void ClearReportedSettings(const ReportTargets &targets) {
         for (QLineEdit *box : layerBoxes)
             box->clear();
     targets.rgbBox->setChecked(false);
-    for (QLabel *label : targets.layerEnableLabels)
-        label->setVisible(true);
-    for (QCheckBox *box : targets.layerEnableBoxes) {
-        box->setVisible(true);
+    ShowLayerEnableRows(targets, true);
+    for (QCheckBox *box : targets.layerEnableBoxes)
         box->setChecked(false);
-    }
     targets.versionLabel->clear();
 }
 
