@@ -210,8 +210,9 @@ FittedCaption FitCaption(const QString &caption, const QFont &font, const QSize 
          size -= kPointStep) {
         if (size != pointSize)
             sized.setPointSizeF(size);
-        for (const QStringList &lines : layouts) {
-            FittedCaption fitted = Place(lines, sized, box);
+        // At the key's own size the caption as it is has been tried already.
+        for (qsizetype i = size == pointSize ? 1 : 0; i < layouts.size(); ++i) {
+            FittedCaption fitted = Place(layouts.at(i), sized, box);
             if (fitted.fits)
                 return fitted;
         }
