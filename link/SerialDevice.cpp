@@ -1,5 +1,6 @@
 #include "link/SerialDevice.h"
 
+#include "link/HangUpWatch.h"
 #include "link/OpenProbe.h"
 
 namespace vorlin {
@@ -20,7 +21,24 @@ QtSerialDevice::QtSerialDevice(QObject *parent) : SerialDevice(parent) {
 
 bool QtSerialDevice::Open(const QString &devicePath) {
     port.setPortName(devicePath);
-    return port.open(QIODevice::ReadWrite);
+    if (!port.open(QIODevice::ReadWrite))
+        return false;
+    hungUp = false;
+    watch = new HangUpWatch(port.handle(), this);
+    connect(watch, &HangUpWatch::HungUp, this, [this] {
+        hungUp = true;
+        Q_EMIT ErrorOccurred(QSerialPort::ResourceError);
+    });
+    return true;
+}
+
+void QtSerialDevice::StopWatching() {
+    if (!watch)
+        return;
+    watch->Stop();
+    // The watch may be the one telling of the hang-up that brought us here.
+    watch->deleteLater();
+    watch = nullptr;
 }
 
 bool QtSerialDevice::CanOpen(const QString &devicePath) {
@@ -30,6 +48,7 @@ bool QtSerialDevice::CanOpen(const QString &devicePath) {
 }
 
 void QtSerialDevice::Close() {
+    StopWatching();
     if (port.isOpen())
         port.close();
 }
@@ -63,14 +82,15 @@ void QtSerialDevice::Discard(QSerialPort::Directions directions) {
 }
 
 QSerialPort::SerialPortError QtSerialDevice::Error() const {
-    return port.error();
+    return hungUp ? QSerialPort::ResourceError : port.error();
 }
 
 QString QtSerialDevice::ErrorText() const {
-    return port.errorString();
+    return hungUp ? HangUpWatch::Reason() : port.errorString();
 }
 
 void QtSerialDevice::ClearError() {
+    hungUp = false;
     port.clearError();
 }
 

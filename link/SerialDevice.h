@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QSerialPort>
 #include <QString>
 
@@ -44,7 +45,10 @@ Q_SIGNALS:
     void ErrorOccurred(QSerialPort::SerialPortError error);
 };
 
-// The system's serial device, through QSerialPort.
+class HangUpWatch;
+
+// The system's serial device, through QSerialPort, with a watch for a line that hangs up (which
+// QSerialPort does not tell on every Qt version): a hang-up is told as a ResourceError.
 class QtSerialDevice final : public SerialDevice {
     Q_OBJECT
 
@@ -67,7 +71,11 @@ public:
     void ClearError() override;
 
 private:
+    void StopWatching();
+
     QSerialPort port;
+    QPointer<HangUpWatch> watch;
+    bool hungUp = false;
 };
 
 } // namespace vorlin

@@ -1,0 +1,60 @@
+#include "link/HangUpWatch.h"
+
+#include <QSocketNotifier>
+
+#ifndef Q_OS_WIN
+#include <poll.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace vorlin {
+
+HangUpWatch::HangUpWatch(qintptr handle, QObject *parent) : QObject(parent) {
+#ifndef Q_OS_WIN
+    if (handle < 0)
+        return;
+    notifier = new QSocketNotifier(handle, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, handle] {
+        if (notifier->isEnabled() && IsHungUp(handle)) {
+            Stop();
+            Q_EMIT HungUp();
+        }
+    });
+#else
+    Q_UNUSED(handle);
+#endif
+}
+
+HangUpWatch::~HangUpWatch() = default;
+
+void HangUpWatch::Stop() {
+    if (!notifier)
+        return;
+    notifier->setEnabled(false);
+}
+
+bool HangUpWatch::IsHungUp(qintptr handle) {
+#ifndef Q_OS_WIN
+    pollfd line{static_cast<int>(handle), POLLIN, 0};
+    if (::poll(&line, 1, 0) != 1)
+        return false;
+    if (line.revents & (POLLHUP | POLLERR | POLLNVAL))
+        return true;
+    // Readable with nothing to read is the zero-byte read of a line that has gone; a live
+    // terminal is readable only with at least one byte waiting. A line that no longer answers
+    // the question (EIO) has gone too.
+    int waiting = 0;
+    if (line.revents & POLLIN)
+        return ::ioctl(static_cast<int>(handle), FIONREAD, &waiting) != 0 || waiting == 0;
+    return false;
+#else
+    Q_UNUSED(handle);
+    return false;
+#endif
+}
+
+QString HangUpWatch::Reason() {
+    return QStringLiteral("设备已挂断");
+}
+
+} // namespace vorlin

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+namespace vorlin {
+
+// Tells when the terminal under an open serial device has been hung up: the USB converter was
+// unplugged, or the far end of a pseudo-terminal closed. Such a line reads as zero bytes with
+// POLLHUP, or fails with EIO, for ever. Since Qt 6.5 QSerialPort takes a zero-byte read for
+// "nothing to read" and raises no error, while its read notifier goes on firing, so the tool
+// would spin without ever noticing. The watch looks at the line itself whenever it is readable.
+// Where the system has no such terminals (Windows), it never fires.
+class HangUpWatch : public QObject {
+    Q_OBJECT
+
+public:
+    // Watches the open descriptor handle until Stop or destruction.
+    HangUpWatch(qintptr handle, QObject *parent = nullptr);
+    ~HangUpWatch() override;
+
+    // Stops watching, also from inside HungUp. A watch may be deleted inside HungUp only with
+    // deleteLater: it is still in its notifier's signal.
+    void Stop();
+
+    // Whether the terminal behind the open descriptor handle is hung up now.
+    static bool IsHungUp(qintptr handle);
+    // The words for a hang-up, in the window's language.
+    static QString Reason();
+
+Q_SIGNALS:
+    void HungUp();
+
+private:
+    QSocketNotifier *notifier = nullptr;
+};
+
+} // namespace vorlin
