@@ -12,8 +12,15 @@ namespace vorlin::sim {
 bool MakeVirtualPortsFolder(const QString &folder, QString *error) {
     const QByteArray path = QFile::encodeName(folder);
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-        *error = QStringLiteral("cannot create %1: %2")
-                     .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        // The runtime folder is made by whoever names it (the login session, a test harness);
+        // made here it would have the wrong owner or lifetime, and the tool would look elsewhere.
+        if (errno == ENOENT)
+            *error = QStringLiteral("cannot create %1: the folder %2 that holds it does not exist "
+                                    "(XDG_RUNTIME_DIR names it; make it, or unset XDG_RUNTIME_DIR)")
+                         .arg(folder, QFileInfo(folder).path());
+        else
+            *error = QStringLiteral("cannot create %1: %2")
+                         .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     switch (CheckPortFolder(folder)) {

@@ -57,12 +57,17 @@ class TestEndToEnd : public QObject {
     std::unique_ptr<Main> window;
     std::unique_ptr<QSignalSpy> handled;
 
-    void StartPad(PadOptions options = {}) {
+    // A pad that cannot start fails the test (QVERIFY(StartPad())) with its reason.
+    [[nodiscard]] bool StartPad(PadOptions options = {}) {
         options.instant = true;
         pad = std::make_unique<SimulatedPad>(options);
         QString error;
-        QVERIFY2(pad->Start(&error), qPrintable(error));
+        if (!pad->Start(&error)) {
+            qWarning("the simulated pad did not start: %s", qPrintable(error));
+            return false;
+        }
         handled = std::make_unique<QSignalSpy>(pad.get(), &SimulatedPad::CommandHandled);
+        return true;
     }
 
     void OpenWindow() {
@@ -134,7 +139,7 @@ private Q_SLOTS:
     }
 
     void connectShowsTheLayersWithNames() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         QCOMPARE(window->Combo1->currentText(), QStringLiteral("Com1"));
         QVERIFY(window->Combo1->itemData(0, Qt::ToolTipRole).toString().contains(pad->SlavePath()));
@@ -167,7 +172,7 @@ private Q_SLOTS:
     }
 
     void editedLayerReachesThePadExactly() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         ConnectAndRead();
         QTest::mouseClick(window->group1valuebackspace[4], Qt::LeftButton);
@@ -203,7 +208,7 @@ private Q_SLOTS:
     }
 
     void uploadNeedsEveryShownSlotAndWritesTheShownLayer() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         ConnectAndRead();
         window->NewTab1->setCurrentIndex(2);
@@ -218,7 +223,7 @@ private Q_SLOTS:
     }
 
     void switchesReachThePadAndRefusalsChangeNothing() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         ConnectAndRead();
         clock.Advance(2000);
@@ -240,7 +245,7 @@ private Q_SLOTS:
     }
 
     void firstCommandWaitsForThePacingAfterStartUp() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         clock.Advance(2999);
         QTest::mouseClick(window->Command1, Qt::LeftButton);
@@ -257,7 +262,7 @@ private Q_SLOTS:
     void reportAfterLineNoiseIsApplied() {
         PadOptions options;
         options.noise = QByteArray("\x01zz[[cut off", 12);
-        StartPad(options);
+        QVERIFY(StartPad(options));
         OpenWindow();
         ConnectAndRead();
         QCOMPARE(Layer(1), kWorkedExampleNames);
@@ -268,7 +273,7 @@ private Q_SLOTS:
     void floodOfAcknowledgementsIsBounded() {
         PadOptions options;
         options.noise = QByteArray("done").repeated(500);
-        StartPad(options);
+        QVERIFY(StartPad(options));
         OpenWindow();
         ConnectAndRead();
         QCOMPARE(Layer(1), kWorkedExampleNames);
@@ -277,7 +282,7 @@ private Q_SLOTS:
     }
 
     void reportArrivingWhileTheBoxIsOpenIsKept() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         ConnectAndRead();
         for (QLineEdit *box : window->LayerValues(2))
@@ -309,7 +314,7 @@ private Q_SLOTS:
     void padHangsUpThenANewPadConnects() {
         PadOptions options;
         options.hangUp = PadOptions::HangUp::kAfterSettingsReport;
-        StartPad(options);
+        QVERIFY(StartPad(options));
         OpenWindow();
         ConnectAndRead();
         QTRY_VERIFY(!window->MSComm1->PortOpen());
@@ -326,7 +331,7 @@ private Q_SLOTS:
         pad.reset();
         PadOptions second;
         second.name = "second-pad";
-        StartPad(second);
+        QVERIFY(StartPad(second));
         window->Combo1->setEditText("Com1");
         ConnectAndRead();
         QCOMPARE(Layer(1), kWorkedExampleNames);
@@ -334,7 +339,7 @@ private Q_SLOTS:
     }
 
     void shortReportIsRejectedAndTheNextOneApplied() {
-        StartPad();
+        QVERIFY(StartPad());
         PadState broken = pad->State();
         broken.layers[1].removeLast();
         pad->SetState(broken);
@@ -365,7 +370,7 @@ private Q_SLOTS:
     // Another pad on the same port, slow to answer: until it has reported, the window shows
     // nothing of the pad before, so nothing of it can be written to this one.
     void newConnectionStartsBlank() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         ConnectAndRead();
         QTest::mouseClick(window->group1value[4], Qt::LeftButton);
@@ -376,7 +381,7 @@ private Q_SLOTS:
         pad.reset();
         PadOptions slow;
         slow.delayMs = 2000;
-        StartPad(slow);
+        QVERIFY(StartPad(slow));
         PadState other;
         for (int slot = 0; slot < 14; ++slot)
             other.layers[0][slot] = QString(QChar(u'a' + slot));
@@ -408,7 +413,7 @@ private Q_SLOTS:
     void unansweredReadIsToldOnce() {
         PadOptions mute;
         mute.delayMs = 600'000;
-        StartPad(mute);
+        QVERIFY(StartPad(mute));
         OpenWindow();
         clock.Advance(3000);
         QTest::mouseClick(window->Command1, Qt::LeftButton);
@@ -436,7 +441,7 @@ private Q_SLOTS:
         PadOptions options;
         options.cutReport = 120;
         options.ackSwitches = true;
-        StartPad(options);
+        QVERIFY(StartPad(options));
         OpenWindow();
         QSignalSpy answers(pad.get(), &SimulatedPad::AnswerSent);
         QSignalSpy received(window->MSComm1, &vorlin::SerialPort::OnComm);
@@ -471,7 +476,7 @@ private Q_SLOTS:
     void badPortTextsLeaveThePortClosed() {
         QFETCH(QString, text);
         QFETCH(QString, inMessage);
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         clock.Advance(3000);
         window->Combo1->setEditText(text);
@@ -483,7 +488,7 @@ private Q_SLOTS:
     }
 
     void emptyPortTextAsksForAPort() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         window->Combo1->setEditText(QString());
         QTest::mouseClick(window->Command1, Qt::LeftButton);
@@ -492,7 +497,7 @@ private Q_SLOTS:
     }
 
     void portHeldByAnotherProgram() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         vorlin::SerialPort other{std::make_unique<PadsOnly>()};
         other.SetCommPort(1);
@@ -513,7 +518,7 @@ private Q_SLOTS:
     }
     void heldPadIsNamedWhenThePortTextIsUnusable() {
         QFETCH(QString, text);
-        StartPad();
+        QVERIFY(StartPad());
         vorlin::SerialPort other{std::make_unique<PadsOnly>()};
         other.SetCommPort(1);
         QVERIFY(other.SetPortOpen(true));
@@ -532,7 +537,7 @@ private Q_SLOTS:
     // A keyboard-only user, from the focus on 断开: choose 按键1 of 层1, clear it, put
     // L_CTRL + c into it with the on-screen keys, and write the layer.
     void keyboardRouteWritesASlot() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         ConnectAndRead();
         QCOMPARE(QApplication::focusWidget(), window->Command2);
@@ -565,7 +570,7 @@ private Q_SLOTS:
 
     // The pad's answer leaves the focus where it was: a second Space reads again.
     void readingTwiceWithSpace() {
-        StartPad();
+        QVERIFY(StartPad());
         OpenWindow();
         ConnectAndRead();
         QTest::keyClick(window->Command2, Qt::Key_Right);
