@@ -38,6 +38,15 @@ exited() { # pid of a child of this script: ended, whether or not waited for yet
     [[ ${stat%% *} == Z ]]
 }
 
+# ---- trying the tool installs the run set, which holds no test tool ----
+run_set=$("$VORLIN_SOURCE_DIR/scripts/setup" --list run)
+for package in wine qemu-system-x86 g++-mingw-w64-x86-64-posix nsis lintian weston xdotool \
+    at-spi2-core clang libclang-rt-dev imagemagick debootstrap appstream; do
+    check "the run set of scripts/setup leaves out $package" \
+        bash -c '! grep -qx "$1" <<<"$2"' sh "$package" "$run_set"
+done
+check "the run set holds Qt Serial Port's development files" grep -qx qt6-serialport-dev <<<"$run_set"
+
 # ---- no display: a hint, and nothing started ----
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$run" >"$scratch/out" 2>"$scratch/err" ||
