@@ -160,7 +160,7 @@ bool Main::Send(const QByteArray &text, int intervalSeconds) {
 void Main::GetSnClick() {
     if (!Send(kGetSettings, kRequestIntervalSeconds))
         return;
-    inbox.AwaitReport(clock->NowMs());
+    inbox.Await(MessageInbox::Answer::Report, clock->NowMs());
     ArmWaitTimer();
 }
 
@@ -217,7 +217,7 @@ void Main::ArmWaitTimer() {
 }
 
 void Main::WaitTimerTimeout() {
-    const bool unanswered = inbox.Expire(clock->NowMs());
+    const bool unanswered = !inbox.Expire(clock->NowMs()).empty();
     ArmWaitTimer();
     // A report given up at the quiet gap waits for the poll like any other.
     SchedulePoll();

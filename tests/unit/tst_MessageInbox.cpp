@@ -54,11 +54,11 @@ private Q_SLOTS:
             for (const QByteArray &burst : bursts) {
                 // Just short of the gap nothing is given up.
                 now += MessageInbox::kQuietGapMs - 1;
-                QVERIFY(!inbox.Expire(now));
+                QVERIFY(inbox.Expire(now).empty());
                 QVERIFY(!inbox.Take());
                 if (burst.isEmpty()) {
                     ++now;
-                    QVERIFY(!inbox.Expire(now));
+                    QVERIFY(inbox.Expire(now).empty());
                 }
                 for (qsizetype at = 0; at < burst.size(); at += readSize)
                     inbox.Append(QByteArrayView(burst).sliced(at).first(
@@ -74,6 +74,40 @@ private Q_SLOTS:
                                                   .arg(readSize)
                                                   .arg(QString::fromLatin1(got.join(' ')))));
         }
+    }
+
+    void answerWaits_data() {
+        // A command that awaits a report ("read") or a "done" ("write"), bytes received, the port
+        // closed, or "+N" ms passing followed by what is overdue then: r the report, w the "done".
+        QTest::addColumn<QString>("script");
+        QTest::newRow("each answer ends its own wait")
+            << "read +3000 write done +5000 r write [[a]] +4999 +1 w write close +10000";
+    }
+    void answerWaits() {
+        QFETCH(QString, script);
+        MessageInbox inbox;
+        qint64 now = 0;
+        QStringList played;
+        for (const QString &step : script.split(u' ')) {
+            if (step == u"r" || step == u"w")
+                continue;
+            played << step;
+            if (step.startsWith(u'+')) {
+                now += step.toLongLong();
+                for (const MessageInbox::Answer answer : inbox.Expire(now))
+                    played << (answer == MessageInbox::Answer::Report ? "r" : "w");
+            } else if (step == u"read" || step == u"write") {
+                inbox.Await(step == u"read" ? MessageInbox::Answer::Report
+                                            : MessageInbox::Answer::Acknowledgement,
+                            now);
+            } else if (step == u"close") {
+                inbox.PortClosed();
+            } else {
+                inbox.Append(step.toLatin1(), now);
+            }
+        }
+        QCOMPARE(played.join(u' '), script);
+        QVERIFY(!inbox.NextDeadline());
     }
 
     void rejectionToldOncePerRun_data() {
