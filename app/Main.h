@@ -102,8 +102,9 @@ public:
     // opened or closed), not all the time.
     QTimer *Timer1 = nullptr;
     // Wakes the window when a timed wait of the receive side ends (a report gone quiet half-way,
-    // a settings request unanswered). It runs only while one of them is on; what is due is
-    // judged by the window's clock, so a test moves that clock and fires the timer.
+    // a settings request or a layer upload unanswered). It runs only while one of them is on;
+    // what is due is judged by the window's clock, so a test moves that clock and fires the
+    // timer.
     QTimer *waitTimer = nullptr;
     // The serial component the pad is reached through.
     vorlin::SerialPort *MSComm1 = nullptr;
@@ -176,6 +177,8 @@ private:
     vorlin::MessageInbox inbox;
     // The port box's text when the port was opened, to name the port in messages.
     QString connectedPortText;
+    // Layer 1 to 4 of the last upload, to name it when the pad does not confirm it.
+    int uploadedLayer = 0;
     // Set while the poll handles messages; a box it shows keeps the event loop running.
     bool pollBusy = false;
 

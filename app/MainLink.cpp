@@ -35,6 +35,14 @@ QString NoAnswerMessage(const QString &portText) {
         .arg(portText);
 }
 
+QString NoConfirmationMessage(const QString &portText, int layer) {
+    return QStringLiteral(
+               "串口 %1 上的设备没有确认写入层%2的设置。\n"
+               "请检查：这个串口是否是键盘所在的串口，键盘是否已插好，然后重新写入层%2。")
+        .arg(portText)
+        .arg(layer);
+}
+
 } // namespace
 
 void Main::ScanPorts() {
@@ -160,7 +168,7 @@ bool Main::Send(const QByteArray &text, int intervalSeconds) {
 void Main::GetSnClick() {
     if (!Send(kGetSettings, kRequestIntervalSeconds))
         return;
-    inbox.AwaitReport(clock->NowMs());
+    inbox.Await(MessageInbox::Answer::Report, clock->NowMs());
     ArmWaitTimer();
 }
 
@@ -184,9 +192,11 @@ void Main::SendSettingsClick() {
         slotTexts.append(box->text());
     const std::optional<QByteArray> message =
         BuildUploadMessage(*keyTable, LayerId(page), slotTexts);
-    if (!message)
+    if (!message || !Send(*message, kRequestIntervalSeconds))
         return;
-    Send(*message, kRequestIntervalSeconds);
+    uploadedLayer = page + 1;
+    inbox.Await(MessageInbox::Answer::Acknowledgement, clock->NowMs());
+    ArmWaitTimer();
 }
 
 void Main::OnComm() {
@@ -217,12 +227,14 @@ void Main::ArmWaitTimer() {
 }
 
 void Main::WaitTimerTimeout() {
-    const bool unanswered = inbox.Expire(clock->NowMs());
+    const std::vector<MessageInbox::Answer> overdue = inbox.Expire(clock->NowMs());
     ArmWaitTimer();
     // A report given up at the quiet gap waits for the poll like any other.
     SchedulePoll();
-    if (unanswered)
-        messageBoxes->Warn(this, NoAnswerMessage(connectedPortText));
+    for (const MessageInbox::Answer answer : overdue)
+        messageBoxes->Warn(this, answer == MessageInbox::Answer::Report
+                                     ? NoAnswerMessage(connectedPortText)
+                                     : NoConfirmationMessage(connectedPortText, uploadedLayer));
 }
 
 void Main::SchedulePoll() {

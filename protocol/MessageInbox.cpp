@@ -11,6 +11,9 @@ bool IsAcknowledgement(const ReceivedMessage &message) {
     return message.kind == ReceivedMessage::Kind::Acknowledgement;
 }
 
+constexpr std::array<MessageInbox::Answer, 2> kAnswers = {MessageInbox::Answer::Report,
+                                                          MessageInbox::Answer::Acknowledgement};
+
 } // namespace
 
 MessageInbox::MessageInbox(qsizetype maxReportBytes) : framer(maxReportBytes) {}
@@ -24,9 +27,10 @@ void MessageInbox::Append(QByteArrayView bytes, qint64 nowMs) {
 }
 
 void MessageInbox::Push(ReceivedMessage message) {
-    if (!IsAcknowledgement(message))
-        reportDeadlineMs.reset();
-    else if (std::any_of(waiting.begin(), waiting.end(), IsAcknowledgement))
+    const bool acknowledgement = IsAcknowledgement(message);
+    answerDeadlinesMs[std::size_t(acknowledgement ? Answer::Acknowledgement : Answer::Report)]
+        .reset();
+    if (acknowledgement && std::any_of(waiting.begin(), waiting.end(), IsAcknowledgement))
         return;
     if (WaitingCount() == kMaxWaitingMessages)
         waiting.pop_front();
@@ -53,33 +57,42 @@ void MessageInbox::RestartRejectionRun() {
     rejectionTold = false;
 }
 
-void MessageInbox::AwaitReport(qint64 nowMs) {
-    reportDeadlineMs = nowMs + kReportWaitMs;
+void MessageInbox::Await(Answer answer, qint64 nowMs) {
+    answerDeadlinesMs[std::size_t(answer)] = nowMs + kAnswerWaitMs;
 }
 
 void MessageInbox::PortClosed() {
-    reportDeadlineMs.reset();
+    answerDeadlinesMs.fill(std::nullopt);
     framer.Clear();
 }
 
 std::optional<qint64> MessageInbox::NextDeadline() const {
-    // While a report arrives the awaited one cannot come due: it ends that wait, complete or
-    // given up at the quiet gap.
+    // While a report arrives no answer comes due: the report is given up at the quiet gap at the
+    // latest.
     if (framer.InReport())
         return lastByteMs + kQuietGapMs;
-    return reportDeadlineMs;
+    std::optional<qint64> next;
+    for (const std::optional<qint64> &deadline : answerDeadlinesMs)
+        if (deadline && (!next || *deadline < *next))
+            next = deadline;
+    return next;
 }
 
-bool MessageInbox::Expire(qint64 nowMs) {
+std::vector<MessageInbox::Answer> MessageInbox::Expire(qint64 nowMs) {
     if (framer.InReport()) {
         if (nowMs - lastByteMs < kQuietGapMs)
-            return false;
+            return {};
         Push(*framer.DropBegunReport());
     }
-    if (!reportDeadlineMs || nowMs < *reportDeadlineMs)
-        return false;
-    reportDeadlineMs.reset();
-    return true;
+    std::vector<Answer> overdue;
+    for (const Answer answer : kAnswers) {
+        std::optional<qint64> &deadline = answerDeadlinesMs[std::size_t(answer)];
+        if (deadline && nowMs >= *deadline) {
+            deadline.reset();
+            overdue.push_back(answer);
+        }
+    }
+    return overdue;
 }
 
 } // namespace vorlin

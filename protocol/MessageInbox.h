@@ -4,8 +4,10 @@
 
 #include <QByteArrayView>
 
+#include <array>
 #include <deque>
 #include <optional>
+#include <vector>
 
 namespace vorlin {
 
@@ -20,20 +22,23 @@ namespace vorlin {
 // Received bytes are framed as they arrive, so memory stays bounded even while nothing takes
 // messages out (a message box holds up the poll).
 //
-// The inbox also keeps the two waits of the receive side, on a monotonic millisecond time the
-// caller gives (see Clock):
+// The inbox also keeps the waits of the receive side, on a monotonic millisecond time the caller
+// gives (see Clock):
 // - the pad writes a report in one go, so a report that has begun and then gets no new byte for
 //   kQuietGapMs was cut off: it is given up and waits as a cut-off report, and whatever the pad
 //   sends next is framed afresh;
-// - a settings request expects a report within kReportWaitMs; any report ends that wait, a
-//   complete one or a cut-off one, used or not.
-// The caller wakes up at NextDeadline() and calls Expire(); nothing is timed while neither wait
-// is on.
+// - a command the pad answers expects its answer within kAnswerWaitMs: a settings request a
+//   report (any report ends that wait, a complete one or a cut-off one, used or not), a layer
+//   upload its "done". Each kind of answer has one wait; the same command again starts it over.
+// The caller wakes up at NextDeadline() and calls Expire(); nothing is timed while no wait is on.
 class MessageInbox {
 public:
     static constexpr qsizetype kMaxWaitingMessages = 8;
     static constexpr qint64 kQuietGapMs = 1000;
-    static constexpr qint64 kReportWaitMs = 5000;
+    static constexpr qint64 kAnswerWaitMs = 5000;
+
+    // What a command sent to the pad is answered by.
+    enum class Answer { Report, Acknowledgement };
 
     MessageInbox() = default;
     // The framer's report limit (see MessageFramer); the fuzzer uses small ones.
@@ -57,19 +62,20 @@ public:
     // A port opened anew starts afresh: its first rejected report is told again.
     void RestartRejectionRun();
 
-    // A settings request went out at nowMs; a wait already on starts over.
-    void AwaitReport(qint64 nowMs);
-    // The port closed: no report is awaited any more, and a message that had only partly arrived
+    // A command that expects this answer went out at nowMs; a wait for it already on starts over.
+    void Await(Answer answer, qint64 nowMs);
+    // The port closed: no answer is awaited any more, and a message that had only partly arrived
     // never will.
     void PortClosed();
 
     // When Expire() next has something to do, or none while no wait is on.
     std::optional<qint64> NextDeadline() const;
     // Carries out what is due at nowMs: a begun report gone quiet is given up and waits as a
-    // cut-off report. Returns true when the awaited report is overdue; that wait is then over.
-    // While a report is arriving the request counts as answered for now: the report ends the
-    // wait, complete or cut off.
-    bool Expire(qint64 nowMs);
+    // cut-off report. Returns the answers that are overdue, each once; their waits are then over.
+    // While a report is arriving nothing is overdue: the pad answers one command at a time, so
+    // that report ends the wait for a report, complete or cut off, and any other answer comes
+    // after it.
+    std::vector<Answer> Expire(qint64 nowMs);
 
 private:
     void Push(ReceivedMessage message);
@@ -79,8 +85,8 @@ private:
     bool rejectionTold = false;
     // Arrival time of the last byte, for the quiet gap.
     qint64 lastByteMs = 0;
-    // When the awaited report is overdue; none while no report is awaited.
-    std::optional<qint64> reportDeadlineMs;
+    // When each awaited answer is overdue, by Answer; none while it is not awaited.
+    std::array<std::optional<qint64>, 2> answerDeadlinesMs;
 };
 
 } // namespace vorlin

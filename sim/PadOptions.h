@@ -18,6 +18,8 @@ struct PadOptions {
     bool shortForm = false;
     // Answer "done" to the RGB and layer switches too (the pad normally answers nothing).
     bool ackSwitches = false;
+    // Neither store nor answer a layer upload, as a busy or hung pad does.
+    bool ignoreUploads = false;
     // Write every answer at once instead of at the pace of a 115200-baud line.
     bool instant = false;
     // Sent before every answer.

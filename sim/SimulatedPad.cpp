@@ -173,8 +173,10 @@ void SimulatedPad::Handle(const WireMessage &message) {
             Reject(message.text, QStringLiteral("malformed upload: ") + reason);
             return;
         }
-        state.layers[upload->layer] = upload->entries;
         Q_EMIT CommandHandled(text);
+        if (options.ignoreUploads)
+            return;
+        state.layers[upload->layer] = upload->entries;
         QueueAnswer("done", options.hangUp == PadOptions::HangUp::kAfterUpload);
         return;
     }

@@ -103,6 +103,9 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption ackSwitchesOption(
         QStringLiteral("ack-switches"),
         QStringLiteral("Answer \"done\" to the RGB and layer switches too."));
+    const QCommandLineOption ignoreUploadsOption(
+        QStringLiteral("ignore-uploads"),
+        QStringLiteral("Neither store nor answer layer uploads, as a busy or hung pad does."));
     const QCommandLineOption instantOption(
         QStringLiteral("instant"),
         QStringLiteral("Write each answer at once instead of at the pace of 115200 baud."));
@@ -129,9 +132,9 @@ int main(int argc, char *argv[]) {
         QStringLiteral("no-stdin"),
         QStringLiteral("Keep running at the end of standard input (for starting the pad in the "
                        "background); stop with SIGINT or SIGTERM."));
-    parser.addOptions({nameOption, stateOption, shortFormOption, ackSwitchesOption, instantOption,
-                       noiseOption, cutReportOption, hangUpOption, delayOption, verboseOption,
-                       noStdinOption});
+    parser.addOptions({nameOption, stateOption, shortFormOption, ackSwitchesOption,
+                       ignoreUploadsOption, instantOption, noiseOption, cutReportOption,
+                       hangUpOption, delayOption, verboseOption, noStdinOption});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return Fail(kExitUsage, parser.errorText());
@@ -149,6 +152,7 @@ int main(int argc, char *argv[]) {
     options.name = parser.value(nameOption);
     options.shortForm = parser.isSet(shortFormOption);
     options.ackSwitches = parser.isSet(ackSwitchesOption);
+    options.ignoreUploads = parser.isSet(ignoreUploadsOption);
     options.instant = parser.isSet(instantOption);
     options.noise = parser.value(noiseOption).toLocal8Bit();
     options.verbose = parser.isSet(verboseOption);

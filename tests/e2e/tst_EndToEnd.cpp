@@ -202,9 +202,10 @@ private Q_SLOTS:
         QCOMPARE(pad->State().layers[0], expected);
         // The boxes keep showing names.
         QCOMPARE(window->group1value[4]->text(), QStringLiteral("L_CTRL + L_SHIFT + F10 + F1"));
-        // One box per acknowledgement, however long it stays open.
-        QCoreApplication::processEvents();
+        // One box per acknowledgement, however long it stays open; the write was confirmed.
+        PassTime(10'000);
         QCOMPARE(boxes.informed.size(), 1);
+        QVERIFY(boxes.warned.isEmpty());
     }
 
     void uploadNeedsEveryShownSlotAndWritesTheShownLayer() {
@@ -433,6 +434,27 @@ private Q_SLOTS:
         QTest::mouseClick(window->Command2, Qt::LeftButton);
         PassTime(10'000);
         QCOMPARE(boxes.warned.size(), 1);
+    }
+
+    // A pad that takes a layer in silence: told once, 5 s after it went out, naming the port and
+    // the layer.
+    void unconfirmedWriteIsToldOnce() {
+        PadOptions silent;
+        silent.ignoreUploads = true;
+        StartPad(silent);
+        OpenWindow();
+        ConnectAndRead();
+        window->NewTab1->setCurrentIndex(1);
+        clock.Advance(3000);
+        QTest::mouseClick(window->sendsettings, Qt::LeftButton);
+        QTRY_COMPARE(Commands().size(), 2);
+        PassTime(4999);
+        QVERIFY(boxes.warned.isEmpty());
+        PassTime(1);
+        QCOMPARE(boxes.warned.size(), 1);
+        PassTime(10'000);
+        QCOMPARE(boxes.warned.size(), 1);
+        QVERIFY(boxes.warned.at(0).startsWith(QStringLiteral("串口 Com1 上的设备没有确认写入层2")));
     }
 
     // A report that stops half-way is given up once the line has been quiet for a second: the

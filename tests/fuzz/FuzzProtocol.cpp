@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     MessageFramer chunked(maxReportBytes);
     MessageInbox inbox(maxReportBytes);
-    inbox.AwaitReport(0);
+    inbox.Await(MessageInbox::Answer::Report, 0);
     qint64 now = 0;
     bool overdueTold = false;
     QByteArrayList fromChunks;
@@ -157,8 +157,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const bool answered =
                 std::any_of(fromChunks.begin(), fromChunks.end(),
                             [](const QByteArray &text) { return text != "done"; });
-            const bool overdue = inbox.Expire(now);
-            Require(overdue == (!answered && !overdueTold && now >= MessageInbox::kReportWaitMs),
+            const bool overdue = !inbox.Expire(now).empty();
+            Require(overdue == (!answered && !overdueTold && now >= MessageInbox::kAnswerWaitMs),
                     "an unanswered request is told once, and never after a report");
             overdueTold = overdueTold || overdue;
             Require(inbox.BufferedBytes() == chunked.BufferedBytes(), "the inbox gives up alike");

@@ -210,9 +210,9 @@ private Q_SLOTS:
         QCOMPARE(process.exitCode(), 0);
         const QString help = QString::fromLocal8Bit(process.readAllStandardOutput());
         for (const char *flag :
-             {"--name", "--state", "--short-form", "--ack-switches", "--instant", "--noise",
-              "--cut-report", "--hang-up-after", "--delay-ms", "--verbose", "--no-stdin",
-              "group1=", "enabled=", "version=", "rgb=", "layer="})
+             {"--name", "--state", "--short-form", "--ack-switches", "--ignore-uploads",
+              "--instant", "--noise", "--cut-report", "--hang-up-after", "--delay-ms", "--verbose",
+              "--no-stdin", "group1=", "enabled=", "version=", "rgb=", "layer="})
             QVERIFY2(help.contains(QLatin1String(flag)), flag);
     }
 };

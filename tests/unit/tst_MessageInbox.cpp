@@ -54,11 +54,11 @@ private Q_SLOTS:
             for (const QByteArray &burst : bursts) {
                 // Just short of the gap nothing is given up.
                 now += MessageInbox::kQuietGapMs - 1;
-                QVERIFY(!inbox.Expire(now));
+                QVERIFY(inbox.Expire(now).empty());
                 QVERIFY(!inbox.Take());
                 if (burst.isEmpty()) {
                     ++now;
-                    QVERIFY(!inbox.Expire(now));
+                    QVERIFY(inbox.Expire(now).empty());
                 }
                 for (qsizetype at = 0; at < burst.size(); at += readSize)
                     inbox.Append(QByteArrayView(burst).sliced(at).first(
@@ -74,6 +74,24 @@ private Q_SLOTS:
                                                   .arg(readSize)
                                                   .arg(QString::fromLatin1(got.join(' ')))));
         }
+    }
+
+    // A report ends the wait of a read, a "done" that of a write; an overdue answer is told once;
+    // a closed port awaits nothing.
+    void answerWaits() {
+        using Answer = MessageInbox::Answer;
+        MessageInbox inbox;
+        inbox.Await(Answer::Report, 0);
+        inbox.Await(Answer::Acknowledgement, 3000);
+        inbox.Append("done", 3000);
+        QCOMPARE(inbox.Expire(8000), std::vector{Answer::Report});
+        inbox.Await(Answer::Acknowledgement, 8000);
+        inbox.Append("[[a]]", 8000);
+        QVERIFY(inbox.Expire(12'999).empty());
+        QCOMPARE(inbox.Expire(13'000), std::vector{Answer::Acknowledgement});
+        inbox.Await(Answer::Acknowledgement, 13'000);
+        inbox.PortClosed();
+        QVERIFY(!inbox.NextDeadline());
     }
 
     void rejectionToldOncePerRun_data() {
