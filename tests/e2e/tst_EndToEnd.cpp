@@ -441,7 +441,7 @@ private Q_SLOTS:
     void unconfirmedWriteIsToldOnce() {
         PadOptions silent;
         silent.ignoreUploads = true;
-        StartPad(silent);
+        QVERIFY(StartPad(silent));
         OpenWindow();
         ConnectAndRead();
         window->NewTab1->setCurrentIndex(1);
