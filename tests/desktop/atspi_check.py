@@ -12,6 +12,18 @@ from gi.repository import Atspi, GLib
 
 TIMEOUT = 15
 
+# Roles are compared as AT-SPI's numbers: their names are not stable (at-spi2-core 2.56, on
+# Debian 13, calls a push button "button").
+PUSH_BUTTON = pyatspi.ROLE_PUSH_BUTTON
+CHECK_BOX = pyatspi.ROLE_CHECK_BOX
+COMBO_BOX = pyatspi.ROLE_COMBO_BOX
+PAGE_TAB_LIST = pyatspi.ROLE_PAGE_TAB_LIST
+TEXT = pyatspi.ROLE_TEXT
+
+
+def role_name(role):
+    return Atspi.role_get_name(role)
+
 
 def fail(message):
     print("FAIL: " + message, file=sys.stderr)
@@ -49,9 +61,9 @@ def everything(node):
 
 
 def find(application, role, name):
-    return wait_for(f"{role} {name!r}", lambda: next(
+    return wait_for(f"{role_name(role)} {name!r}", lambda: next(
         (node for node in everything(application)
-         if node.getRoleName() == role and node.name == name), None))
+         if node.getRole() == role and node.name == name), None))
 
 
 class Focus:
@@ -64,7 +76,8 @@ class Focus:
         pyatspi.Registry.registerEventListener(self.changed, "object:state-changed:focused")
 
     def changed(self, event):
-        if event.detail1 and event.source.getRoleName() not in ("page tab", "filler"):
+        if event.detail1 and event.source.getRole() not in (pyatspi.ROLE_PAGE_TAB,
+                                                             pyatspi.ROLE_FILLER):
             self.node = event.source
 
     def now(self):
@@ -74,11 +87,12 @@ class Focus:
     def expect(self, role, name, description=None):
         def probe():
             node = self.now()
-            return node if node is not None and (node.getRoleName(), node.name) == (role, name) \
+            return node if node is not None and (node.getRole(), node.name) == (role, name) \
                 else None
-        node = wait_for(f"the focus on {role} {name!r}", probe)
+        node = wait_for(f"the focus on {role_name(role)} {name!r}", probe)
         if description is not None and node.description != description:
-            fail(f"{role} {name!r} is described as {node.description!r}, not {description!r}")
+            fail(f"{role_name(role)} {name!r} is described as {node.description!r}, "
+                 f"not {description!r}")
 
 
 def press(*keys):
@@ -100,40 +114,40 @@ def main():
     try:
         application = wait_for("the tool on the accessibility bus", tool_application)
         frame = application.getChildAtIndex(0)
-        if frame.getRoleName() != "frame" or not frame.name.startswith("Vorlin快捷键鼠设置"):
+        if frame.getRole() != pyatspi.ROLE_FRAME or not frame.name.startswith("Vorlin快捷键鼠设置"):
             fail(f"the window is {frame.getRoleName()} {frame.name!r}, not the tool's frame")
-        find(application, "combo box", "选择串口")
+        find(application, COMBO_BOX, "选择串口")
         hint = next(node.name for node in everything(application)
-                    if node.getRoleName() == "label" and node.name.startswith("（点击"))
-        light = find(application, "check box", "RGB灯效")
+                    if node.getRole() == pyatspi.ROLE_LABEL and node.name.startswith("（点击"))
+        light = find(application, CHECK_BOX, "RGB灯效")
         if light.description != hint:
             fail(f"the light switch is described as {light.description!r}, not by its hint")
 
         focus = Focus()
         subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "Vorlin",
                         "windowfocus", "--sync"], check=True, stdout=subprocess.DEVNULL)
-        focus.expect("push button", "连接")
+        focus.expect(PUSH_BUTTON, "连接")
         press("Return")
         # Connected: the connect button is disabled and has handed the focus on.
-        focus.expect("push button", "断开")
+        focus.expect(PUSH_BUTTON, "断开")
         press("Tab")
-        focus.expect("page tab list", "层1")
+        focus.expect(PAGE_TAB_LIST, "层1")
         press("Tab")
-        focus.expect("text", "层1 旋钮1加", "正在编辑")
+        focus.expect(TEXT, "层1 旋钮1加", "正在编辑")
         press("Down", "Down", "Down", "Down")
-        focus.expect("text", "层1 按键1", "正在编辑")
-        first = find(application, "text", "层1 旋钮1加")
+        focus.expect(TEXT, "层1 按键1", "正在编辑")
+        first = find(application, TEXT, "层1 旋钮1加")
         if first.description:
             fail(f"a slot no longer edited is still described as {first.description!r}")
         press("Tab")
-        focus.expect("check box", "启用层1")
+        focus.expect(CHECK_BOX, "启用层1")
         press("Tab")
-        focus.expect("push button", "ESC", "写入 层1 按键1")
+        focus.expect(PUSH_BUTTON, "ESC", "写入 层1 按键1")
         press("shift+Tab", "shift+Tab")
-        focus.expect("text", "层1 按键1", "正在编辑")
+        focus.expect(TEXT, "层1 按键1", "正在编辑")
         # Cleared with its ╳, then a combination typed on the keyboard, by the X server's codes.
         press("Right", "Return", "Left", "ctrl+shift+Escape")
-        box = find(application, "text", "层1 按键1").queryText()
+        box = find(application, TEXT, "层1 按键1").queryText()
         wait_for("the typed combination in 按键1", lambda: box.getText(0, -1) ==
                  "L_CTRL + L_SHIFT + ESC")
     finally:
