@@ -1,7 +1,7 @@
 # Windows: `cmake --install` puts bin/vorlin-config.exe in place with everything it needs beside
 # it, so that the folder runs on a Windows machine with nothing else installed: the Qt libraries,
-# the platform plugin (platforms/qwindows.dll), the Windows style (styles/qwindowsvistastyle.dll),
-# the compiler's runtime and Qt's Chinese translations (translations/, where Qt looks beside its
+# the platform plugin (platforms/qwindows.dll), the Windows style plugin (styles/, see below), the
+# compiler's runtime and Qt's Chinese translations (translations/, where Qt looks beside its
 # libraries). `cpack` in the build folder makes an NSIS installer (needs NSIS 3.03 or later) and a
 # ZIP archive of the same.
 #
@@ -12,10 +12,25 @@
 set(vorlin_ico ${CMAKE_CURRENT_SOURCE_DIR}/icons/vorlin-config.ico)
 set(vorlin_qt_bin "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
 
+# The Windows style: since Qt 6.7 one plugin holds windowsvista and windows11
+# (styles/qmodernwindowsstyle.dll); before, windowsvista was a plugin of its own
+# (styles/qwindowsvistastyle.dll).
+if(Qt6Widgets_VERSION VERSION_GREATER_EQUAL 6.7)
+    set(vorlin_style_plugin Qt6::QModernWindowsStylePlugin)
+else()
+    set(vorlin_style_plugin Qt6::QWindowsVistaStylePlugin)
+endif()
+if(CMAKE_CROSSCOMPILING AND NOT TARGET ${vorlin_style_plugin})
+    message(FATAL_ERROR "Qt ${Qt6Widgets_VERSION} in ${QT6_INSTALL_PREFIX} has no "
+                        "${vorlin_style_plugin}: the installed tool would lack the Windows style")
+endif()
+# For the test of the installed folder (tests/windows).
+set(VORLIN_WINDOWS_STYLE_PLUGIN ${vorlin_style_plugin} PARENT_SCOPE)
+
 if(CMAKE_CROSSCOMPILING)
     install(IMPORTED_RUNTIME_ARTIFACTS Qt6::QWindowsIntegrationPlugin
             LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
-    install(IMPORTED_RUNTIME_ARTIFACTS Qt6::QWindowsVistaStylePlugin
+    install(IMPORTED_RUNTIME_ARTIFACTS ${vorlin_style_plugin}
             LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
     # CMake looks DLLs up by their names in lower case (Windows ignores case), so on Linux it
     # would look for qt6core.dll and not find Qt6Core.dll: it searches a folder of lower-case
@@ -42,7 +57,7 @@ if(CMAKE_CROSSCOMPILING)
         file(GET_RUNTIME_DEPENDENCIES
              EXECUTABLES \"$<TARGET_FILE:vorlin-config>\"
              MODULES \"$<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>\"
-                     \"$<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>\"
+                     \"$<TARGET_FILE:${vorlin_style_plugin}>\"
              RESOLVED_DEPENDENCIES_VAR resolved
              UNRESOLVED_DEPENDENCIES_VAR unresolved
              PRE_INCLUDE_REGEXES \"^qt6.*\\\\.dll$\" \"^lib.*\\\\.dll$\"

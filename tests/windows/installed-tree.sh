@@ -5,16 +5,19 @@
 # plugin and its Chinese texts (message boxes say 确定) where it looks for them in an installed
 # program, beside its own libraries.
 # Environment (set by CTest): VORLIN_INSTALLED, VORLIN_QT_TEST_DLL, VORLIN_TRANSLATIONS_TEST,
-# WINEPREFIX (the tests' prefix, with its X display in WINEPREFIX/display).
+# VORLIN_STYLE_DLL (the file of the Qt at hand's Windows style plugin: qmodernwindowsstyle.dll
+# from Qt 6.7 on, qwindowsvistastyle.dll before), WINEPREFIX (the tests' prefix, with its X
+# display in WINEPREFIX/display).
 set -euo pipefail
 source "$(dirname "$0")/wine.sh"
-: "${VORLIN_INSTALLED:?}" "${VORLIN_QT_TEST_DLL:?}" "${VORLIN_TRANSLATIONS_TEST:?}" "${WINEPREFIX:?}"
+: "${VORLIN_INSTALLED:?}" "${VORLIN_QT_TEST_DLL:?}" "${VORLIN_TRANSLATIONS_TEST:?}" \
+  "${VORLIN_STYLE_DLL:?}" "${WINEPREFIX:?}"
 
 expected=(
     bin/vorlin-config.exe
     bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll bin/Qt6SerialPort.dll
     bin/libstdc++-6.dll bin/libgcc_s_seh-1.dll bin/libwinpthread-1.dll
-    bin/platforms/qwindows.dll bin/styles/qwindowsvistastyle.dll
+    bin/platforms/qwindows.dll "bin/styles/$VORLIN_STYLE_DLL"
     bin/translations/qtbase_zh_CN.qm bin/translations/qtserialport_zh_CN.qm
 )
 actual=$(cd "$VORLIN_INSTALLED" && find . -type f | sed 's|^\./||' | sort)
