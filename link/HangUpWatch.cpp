@@ -9,7 +9,7 @@
 
 namespace vorlin {
 
-HangUpWatch::HangUpWatch(qintptr handle, QObject *parent) : QObject(parent) {
+HangUpWatch::HangUpWatch(QSerialPort::Handle handle, QObject *parent) : QObject(parent) {
 #ifndef Q_OS_WIN
     if (handle < 0)
         return;
@@ -33,9 +33,9 @@ void HangUpWatch::Stop() {
     notifier->setEnabled(false);
 }
 
-bool HangUpWatch::IsHungUp(qintptr handle) {
+bool HangUpWatch::IsHungUp(QSerialPort::Handle handle) {
 #ifndef Q_OS_WIN
-    pollfd line{static_cast<int>(handle), POLLIN, 0};
+    pollfd line{handle, POLLIN, 0};
     if (::poll(&line, 1, 0) != 1)
         return false;
     if (line.revents & (POLLHUP | POLLERR | POLLNVAL))
@@ -45,7 +45,7 @@ bool HangUpWatch::IsHungUp(qintptr handle) {
     // the question (EIO) has gone too.
     int waiting = 0;
     if (line.revents & POLLIN)
-        return ::ioctl(static_cast<int>(handle), FIONREAD, &waiting) != 0 || waiting == 0;
+        return ::ioctl(handle, FIONREAD, &waiting) != 0 || waiting == 0;
     return false;
 #else
     Q_UNUSED(handle);

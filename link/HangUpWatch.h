@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSerialPort>
 #include <QString>
 
 class QSocketNotifier;
@@ -18,7 +19,7 @@ class HangUpWatch : public QObject {
 
 public:
     // Watches the open descriptor handle until Stop or destruction.
-    HangUpWatch(qintptr handle, QObject *parent = nullptr);
+    HangUpWatch(QSerialPort::Handle handle, QObject *parent = nullptr);
     ~HangUpWatch() override;
 
     // Stops watching, also from inside HungUp. A watch may be deleted inside HungUp only with
@@ -26,7 +27,7 @@ public:
     void Stop();
 
     // Whether the terminal behind the open descriptor handle is hung up now.
-    static bool IsHungUp(qintptr handle);
+    static bool IsHungUp(QSerialPort::Handle handle);
     // The words for a hang-up, in the window's language.
     static QString Reason();
 
