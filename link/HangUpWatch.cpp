@@ -9,7 +9,7 @@
 
 namespace vorlin {
 
-HangUpWatch::HangUpWatch(QSerialPort::Handle handle, QObject *parent) : QObject(parent) {
+HangUpWatch::HangUpWatch(Handle handle, QObject *parent) : QObject(parent) {
 #ifndef Q_OS_WIN
     if (handle < 0)
         return;
@@ -33,7 +33,7 @@ void HangUpWatch::Stop() {
     notifier->setEnabled(false);
 }
 
-bool HangUpWatch::IsHungUp(QSerialPort::Handle handle) {
+bool HangUpWatch::IsHungUp(Handle handle) {
 #ifndef Q_OS_WIN
     pollfd line{handle, POLLIN, 0};
     if (::poll(&line, 1, 0) != 1)

@@ -4,6 +4,8 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <utility>
+
 class QSocketNotifier;
 
 namespace vorlin {
@@ -18,8 +20,11 @@ class HangUpWatch : public QObject {
     Q_OBJECT
 
 public:
+    // The system's handle of an open port: a descriptor on Unix, a HANDLE on Windows.
+    using Handle = decltype(std::declval<const QSerialPort &>().handle());
+
     // Watches the open descriptor handle until Stop or destruction.
-    HangUpWatch(QSerialPort::Handle handle, QObject *parent = nullptr);
+    HangUpWatch(Handle handle, QObject *parent = nullptr);
     ~HangUpWatch() override;
 
     // Stops watching, also from inside HungUp. A watch may be deleted inside HungUp only with
@@ -27,7 +32,7 @@ public:
     void Stop();
 
     // Whether the terminal behind the open descriptor handle is hung up now.
-    static bool IsHungUp(QSerialPort::Handle handle);
+    static bool IsHungUp(Handle handle);
     // The words for a hang-up, in the window's language.
     static QString Reason();
 
