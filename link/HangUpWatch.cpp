@@ -35,15 +35,20 @@ void HangUpWatch::Stop() {
 
 bool HangUpWatch::IsHungUp(Handle handle) {
 #ifndef Q_OS_WIN
+    // Bytes waiting: a live line, told by one call, as almost every time the line is readable.
+    // A line that no longer answers the question (EIO) has gone.
+    int waiting = 0;
+    if (::ioctl(handle, FIONREAD, &waiting) != 0)
+        return true;
+    if (waiting > 0)
+        return false;
     pollfd line{handle, POLLIN, 0};
     if (::poll(&line, 1, 0) != 1)
         return false;
     if (line.revents & (POLLHUP | POLLERR | POLLNVAL))
         return true;
     // Readable with nothing to read is the zero-byte read of a line that has gone; a live
-    // terminal is readable only with at least one byte waiting. A line that no longer answers
-    // the question (EIO) has gone too.
-    int waiting = 0;
+    // terminal is readable only with at least one byte waiting (asked again, after the poll).
     if (line.revents & POLLIN)
         return ::ioctl(handle, FIONREAD, &waiting) != 0 || waiting == 0;
     return false;
