@@ -9,32 +9,11 @@
 
 namespace vorlin {
 
-HangUpWatch::HangUpWatch(Handle handle, QObject *parent) : QObject(parent) {
 #ifndef Q_OS_WIN
-    if (handle < 0)
-        return;
-    notifier = new QSocketNotifier(handle, QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this, handle] {
-        if (notifier->isEnabled() && IsHungUp(handle)) {
-            Stop();
-            Q_EMIT HungUp();
-        }
-    });
-#else
-    Q_UNUSED(handle);
-#endif
-}
+namespace {
 
-HangUpWatch::~HangUpWatch() = default;
-
-void HangUpWatch::Stop() {
-    if (!notifier)
-        return;
-    notifier->setEnabled(false);
-}
-
-bool HangUpWatch::IsHungUp(Handle handle) {
-#ifndef Q_OS_WIN
+// Whether the terminal behind the open descriptor handle is hung up now.
+bool IsHungUp(HangUpWatch::Handle handle) {
     // Bytes waiting: a live line, told by one call, as almost every time the line is readable.
     // A line that no longer answers the question (EIO) has gone.
     int waiting = 0;
@@ -52,10 +31,33 @@ bool HangUpWatch::IsHungUp(Handle handle) {
     if (line.revents & POLLIN)
         return ::ioctl(handle, FIONREAD, &waiting) != 0 || waiting == 0;
     return false;
+}
+
+} // namespace
+#endif
+
+HangUpWatch::HangUpWatch(Handle handle, QObject *parent) : QObject(parent) {
+#ifndef Q_OS_WIN
+    if (handle < 0)
+        return;
+    notifier = new QSocketNotifier(handle, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, handle] {
+        if (IsHungUp(handle)) {
+            Stop();
+            Q_EMIT HungUp();
+        }
+    });
 #else
     Q_UNUSED(handle);
-    return false;
 #endif
+}
+
+HangUpWatch::~HangUpWatch() = default;
+
+void HangUpWatch::Stop() {
+    if (!notifier)
+        return;
+    notifier->setEnabled(false);
 }
 
 QString HangUpWatch::Reason() {

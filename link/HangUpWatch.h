@@ -31,8 +31,6 @@ public:
     // deleteLater: it is still in its notifier's signal.
     void Stop();
 
-    // Whether the terminal behind the open descriptor handle is hung up now.
-    static bool IsHungUp(Handle handle);
     // The words for a hang-up, in the window's language.
     static QString Reason();
 
