@@ -36,19 +36,25 @@ bool IsHungUp(HangUpWatch::Handle handle) {
 } // namespace
 #endif
 
-HangUpWatch::HangUpWatch(Handle handle, QObject *parent) : QObject(parent) {
+HangUpWatch::HangUpWatch(Handle handle, QObject *parent) : QObject(parent), lineHandle(handle) {
 #ifndef Q_OS_WIN
     if (handle < 0)
         return;
     notifier = new QSocketNotifier(handle, QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this, handle] {
-        if (IsHungUp(handle)) {
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        if (LineHungUp()) {
             Stop();
             Q_EMIT HungUp();
         }
     });
+#endif
+}
+
+bool HangUpWatch::LineHungUp() const {
+#ifndef Q_OS_WIN
+    return lineHandle >= 0 && IsHungUp(lineHandle);
 #else
-    Q_UNUSED(handle);
+    return false;
 #endif
 }
 

@@ -27,6 +27,10 @@ public:
     HangUpWatch(Handle handle, QObject *parent = nullptr);
     ~HangUpWatch() override;
 
+    // Whether the line has hung up now, asked of the line itself; false where the system has no
+    // such terminals.
+    bool LineHungUp() const;
+
     // Stops watching, also from inside HungUp. A watch may be deleted inside HungUp only with
     // deleteLater: it is still in its notifier's signal.
     void Stop();
@@ -38,6 +42,7 @@ Q_SIGNALS:
     void HungUp();
 
 private:
+    Handle lineHandle;
     QSocketNotifier *notifier = nullptr;
 };
 

@@ -16,7 +16,17 @@ bool SerialDevice::CanOpen(const QString &devicePath) {
 
 QtSerialDevice::QtSerialDevice(QObject *parent) : SerialDevice(parent) {
     connect(&port, &QSerialPort::readyRead, this, &SerialDevice::ReadyRead);
-    connect(&port, &QSerialPort::errorOccurred, this, &SerialDevice::ErrorOccurred);
+    connect(&port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        // Qt may notice a hung-up line before the watch does, and then tells it in the system's
+        // words for whatever errno was left behind (EAGAIN, ENOENT, ...). The cause is the same
+        // whoever is first, and so are the words.
+        const bool lineError = error == QSerialPort::ReadError ||
+                               error == QSerialPort::ResourceError ||
+                               error == QSerialPort::WriteError;
+        if (lineError && watch && watch->LineHungUp())
+            hungUp = true;
+        Q_EMIT ErrorOccurred(error);
+    });
 }
 
 bool QtSerialDevice::Open(const QString &devicePath) {

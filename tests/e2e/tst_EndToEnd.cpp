@@ -320,7 +320,7 @@ private Q_SLOTS:
         ConnectAndRead();
         QTRY_VERIFY(!window->MSComm1->PortOpen());
         QTRY_COMPARE(boxes.warned.size(), 1);
-        QVERIFY(boxes.warned.at(0).contains("Com1"));
+        QVERIFY(boxes.warned.at(0).startsWith("与串口 Com1 的连接已断开（设备已挂断）"));
         QTRY_VERIFY(window->Command1->isEnabled());
         QVERIFY(!window->GetSn->isEnabled());
 

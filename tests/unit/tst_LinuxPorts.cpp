@@ -1,5 +1,6 @@
 // Linux's side of the serial link: ports read from the device tree, simulated pads announced in
 // the user's runtime folder, and the link itself over a real pseudo-terminal.
+#include "link/HangUpWatch.h"
 #include "link/PortDirectory.h"
 #include "link/SerialPort.h"
 #include "link/SysfsPorts.h"
@@ -243,7 +244,14 @@ private Q_SLOTS:
         QVERIFY(!serial.Output("getsettings"));
     }
 
+    void farEndGoneClosesThePortOnce_data() {
+        QTest::addColumn<QByteArray>("lastWords");
+        QTest::newRow("silent") << QByteArray();
+        QTest::newRow("after an answer") << QByteArray("done");
+    }
+
     void farEndGoneClosesThePortOnce() {
+        QFETCH(QByteArray, lastWords);
         auto pty = std::make_unique<Pty>();
         SerialPort serial{
             std::make_unique<FixedDirectory>(QList<SystemPort>{{pty->slavePath, "", true}})};
@@ -251,13 +259,16 @@ private Q_SLOTS:
         QVERIFY(serial.SetPortOpen(true));
         QSignalSpy lost(&serial, &SerialPort::ConnectionLost);
         QSignalSpy comm(&serial, &SerialPort::OnComm);
+        QCOMPARE(::write(pty->master, lastWords.constData(), lastWords.size()), lastWords.size());
         pty.reset();
         QVERIFY(lost.wait());
         QVERIFY(!serial.PortOpen());
+        // In the tool's words, whether Qt or the hang-up watch noticed first.
+        QCOMPARE(lost.at(0).at(0).toString(), HangUpWatch::Reason());
         // The notifier must not keep firing once the port is closed.
         QTest::qWait(50);
         QCOMPARE(lost.size(), 1);
-        QVERIFY(comm.size() <= 1);
+        QVERIFY(comm.size() <= 2);
     }
 };
 
