@@ -58,6 +58,18 @@ bool HangUpWatch::LineHungUp() const {
 #endif
 }
 
+bool HangUpWatch::IsHangUp(QSerialPort::SerialPortError error) const {
+    switch (error) {
+    case QSerialPort::ResourceError:
+        return true;
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+        return LineHungUp();
+    default:
+        return false;
+    }
+}
+
 HangUpWatch::~HangUpWatch() = default;
 
 void HangUpWatch::Stop() {

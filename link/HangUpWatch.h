@@ -30,6 +30,10 @@ public:
     // Whether the line has hung up now, asked of the line itself; false where the system has no
     // such terminals.
     bool LineHungUp() const;
+    // Whether an error that QSerialPort raised on the open port is this hang-up, told in the
+    // system's words. A resource error is Qt's own word for a device that went away (the only
+    // word Windows gives); a read or write error is one when the line says so.
+    bool IsHangUp(QSerialPort::SerialPortError error) const;
 
     // Stops watching, also from inside HungUp. A watch may be deleted inside HungUp only with
     // deleteLater: it is still in its notifier's signal.

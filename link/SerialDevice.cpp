@@ -18,12 +18,9 @@ QtSerialDevice::QtSerialDevice(QObject *parent) : SerialDevice(parent) {
     connect(&port, &QSerialPort::readyRead, this, &SerialDevice::ReadyRead);
     connect(&port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         // Qt may notice a hung-up line before the watch does, and then tells it in the system's
-        // words for whatever errno was left behind (EAGAIN, ENOENT, ...). The cause is the same
-        // whoever is first, and so are the words.
-        const bool lineError = error == QSerialPort::ReadError ||
-                               error == QSerialPort::ResourceError ||
-                               error == QSerialPort::WriteError;
-        if (lineError && watch && watch->LineHungUp())
+        // words: on Unix for whatever errno was left behind (EAGAIN, ENOENT, ...), on Windows
+        // for the aborted wait. The cause is the same whoever is first, and so are the words.
+        if (watch && watch->IsHangUp(error))
             hungUp = true;
         Q_EMIT ErrorOccurred(error);
     });
