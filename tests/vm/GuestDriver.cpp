@@ -38,6 +38,12 @@ const QString kWrittenSlot = QStringLiteral("L_CTRL + L_SHIFT + F10 + F1");
 // The kernel, udev and the pad are real: waits are for them, not for the tool.
 constexpr int kDeviceTimeoutMs = 30000;
 constexpr int kIdleSeconds = 3;
+// An idle tool: at most half a processor and 25 wake-ups a second. The faults this is for are far
+// beyond either: a notifier left spinning takes the whole processor, a 1 ms poll wakes hundreds of
+// times a second. Software emulation on a host loaded by other builds was seen to take the quiet
+// tool to 11 % and 5 wake-ups a second; CI must not fail for that.
+constexpr int kMaxIdlePercent = 50;
+constexpr int kMaxIdleWakeupsPerSecond = 25;
 
 QString Run(const QString &program, const QStringList &arguments) {
     QProcess process;
@@ -78,6 +84,21 @@ qint64 Wakeups() {
         if (line.startsWith("voluntary_ctxt_switches:"))
             return line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
     return -1;
+}
+
+struct Activity {
+    qint64 cpuMs = 0;
+    qint64 wakeups = 0;
+};
+
+// What this process does over the next seconds, its event loop running.
+Activity Measure(int seconds) {
+    const qint64 ticksBefore = CpuTicks();
+    const qint64 wakeupsBefore = Wakeups();
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return {(CpuTicks() - ticksBefore) * 1000 / ::sysconf(_SC_CLK_TCK), Wakeups() - wakeupsBefore};
 }
 
 class Window {
@@ -197,21 +218,22 @@ private Q_SLOTS:
 
         // The next seconds with nothing to do: a port left open on a vanished device would
         // have its notifier fire without end and take a whole processor.
-        const qint64 ticksBefore = CpuTicks();
-        const qint64 wakeupsBefore = Wakeups();
-        QEventLoop idle;
-        QTimer::singleShot(kIdleSeconds * 1000, &idle, &QEventLoop::quit);
-        idle.exec();
-        const qint64 ticks = CpuTicks() - ticksBefore;
-        const qint64 wakeups = Wakeups() - wakeupsBefore;
-        const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+        const Activity idle = Measure(kIdleSeconds);
         std::printf("after the unplug: %lld ms of processor time and %lld wake-ups in %d s\n",
-                    ticks * 1000 / ticksPerSecond, wakeups, kIdleSeconds);
+                    idle.cpuMs, idle.wakeups, kIdleSeconds);
         std::fflush(stdout);
-        // At most 2 % of a processor and two wake-ups a second, where a 1 ms poll left running
-        // takes over 10 % and wakes up hundreds of times a second here.
-        QVERIFY2(ticks * 100 <= ticksPerSecond * kIdleSeconds * 2, "the tool kept working");
-        QVERIFY2(wakeups <= kIdleSeconds * 2, "the tool kept waking up");
+        QVERIFY2(idle.cpuMs * 100 <= kIdleSeconds * 1000 * kMaxIdlePercent,
+                 "the tool kept working");
+        QVERIFY2(idle.wakeups <= kIdleSeconds * kMaxIdleWakeupsPerSecond,
+                 "the tool kept waking up");
+
+        // The same measure, in this guest on this host, tells a 1 ms poll from an idle tool.
+        QTimer poll;
+        poll.start(1);
+        const Activity polled = Measure(1);
+        std::printf("a 1 ms poll: %lld ms and %lld wake-ups in 1 s\n", polled.cpuMs,
+                    polled.wakeups);
+        QVERIFY2(polled.wakeups > kMaxIdleWakeupsPerSecond, "the measure cannot tell a 1 ms poll");
     }
 
     void pluggedInAgainItConnectsToTheTypedPort() {
