@@ -1,12 +1,14 @@
-# Running this build's Windows programs under Wine 8.0 (Debian 12), shared by wine-run and the
-# Windows tests. Source it. What Wine 8.0 gets wrong here, and how each function works around it:
+# Running this build's Windows programs under Wine (8.0 on Debian 12, 10.0 on Debian 13), shared
+# by wine-run and the Windows tests. Source it. What Wine gets wrong here, and how each function
+# works around it:
 #   - it maps the machine's UARTs (/dev/ttyS*) to COM ports at every start, and an open of a real
 #     UART never returns (its WaitCommEvent blocks even on an overlapped handle), so a port scan
 #     hangs: without_uarts hides them;
 #   - it has no Arial: wine_prefix names Liberation Sans (Arial's metrics) and Liberation Sans
 #     Narrow in its place, as a Windows desktop would have them;
-#   - received bytes never reach QSerialPort on a pseudo-terminal (no completion packet for its
-#     WaitCommEvent): only the send direction can be tested end to end.
+#   - under Wine 8.0 received bytes never reach QSerialPort on a pseudo-terminal (no completion
+#     packet for its WaitCommEvent): only the send direction can be tested end to end there;
+#     Wine 10 hears them once the terminal answers for its modem lines (PtyModemLines.c).
 
 export WINEDEBUG=${WINEDEBUG:--all}
 
