@@ -27,9 +27,6 @@ public:
     HangUpWatch(Handle handle, QObject *parent = nullptr);
     ~HangUpWatch() override;
 
-    // Whether the line has hung up now, asked of the line itself; false where the system has no
-    // such terminals.
-    bool LineHungUp() const;
     // Whether an error that QSerialPort raised on the open port is this hang-up, told in the
     // system's words. A resource error is Qt's own word for a device that went away (the only
     // word Windows gives); a read or write error is one when the line says so.
@@ -46,6 +43,10 @@ Q_SIGNALS:
     void HungUp();
 
 private:
+    // Whether the line has hung up now, asked of the line itself; false where the system has no
+    // such terminals.
+    bool LineHungUp() const;
+
     Handle lineHandle;
     QSocketNotifier *notifier = nullptr;
 };

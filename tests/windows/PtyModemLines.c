@@ -4,7 +4,7 @@
  * Wine 10 waits on a serial port by asking the line for its modem lines (TIOCMGET) whenever it
  * wakes, and ends the wait with an error when the line cannot tell. A pseudo-terminal never can,
  * so the Windows tool would hear nothing the simulated pad answers. Here a pseudo-terminal
- * answers as a cable with CTS, DSR and DCD up would, and takes the requests that set DTR and RTS.
+ * answers as a cable with every line up would, and takes the requests that set DTR and RTS.
  * Every other descriptor and request goes to the system unchanged. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -21,9 +21,6 @@ static int IsPseudoTerminal(int descriptor) {
            major(status.st_rdev) >= 136 && major(status.st_rdev) <= 143;
 }
 
-/* The lines this end drives; the far end's are always up. */
-static int outputLines = TIOCM_DTR | TIOCM_RTS;
-
 int ioctl(int descriptor, unsigned long request, ...) {
     va_list arguments;
     va_start(arguments, request);
@@ -38,20 +35,12 @@ int ioctl(int descriptor, unsigned long request, ...) {
 
     /* A live pseudo-terminal refuses these requests as unknown; a hung-up one (its far end
      * closed) fails them with EIO, as an unplugged converter does, and is left to say so. */
-    int *lines = argument;
     const int modemRequest =
         request == TIOCMGET || request == TIOCMSET || request == TIOCMBIS || request == TIOCMBIC;
-    if (result == 0 || errno == EIO || !modemRequest || !lines || !IsPseudoTerminal(descriptor))
+    if (result == 0 || errno == EIO || !modemRequest || !argument || !IsPseudoTerminal(descriptor))
         return result;
-    const int driven = TIOCM_DTR | TIOCM_RTS;
     if (request == TIOCMGET)
-        *lines = outputLines | TIOCM_CTS | TIOCM_DSR | TIOCM_CAR;
-    else if (request == TIOCMSET)
-        outputLines = *lines & driven;
-    else if (request == TIOCMBIS)
-        outputLines |= *lines & driven;
-    else
-        outputLines &= ~(*lines & driven);
+        *(int *)argument = TIOCM_DTR | TIOCM_RTS | TIOCM_CTS | TIOCM_DSR | TIOCM_CAR;
     errno = errorBefore;
     return 0;
 }

@@ -285,44 +285,40 @@ connect_and_read() {
         fail "$1: 下位机版本 stays empty"
     fi
 }
-# Processor time and wake-ups (of all threads) of the tool's process and of its Wine server, which
-# waits on the port for it, from Linux's accounting.
+# usage PID: its processor time in ms and the wake-ups of all its threads, from Linux's accounting.
+usage() {
+    local ticks
+    ticks=$(awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat")
+    echo "$((ticks * 1000 / $(getconf CLK_TCK)))" \
+         "$(awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }' /proc/"$1"/task/*/status)"
+}
+# idle WHAT SECONDS: nothing happens and nothing is told. The tool's process and its Wine server,
+# which waits on the port for it, together stay under a fifth of a processor (a spinning notifier
+# takes a whole one).
 tool_pid=
 server_pid=
-cpu_ms() { # PID
-    awk -v tick="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); print int(($12 + $13) * 1000 / tick) }' \
-        "/proc/$1/stat"
-}
-wakeups() { awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }' /proc/"$1"/task/*/status; }
-# idle WHAT SECONDS: nothing happens and nothing is told; a spinning notifier would take a whole
-# processor, so a fifth of one fails.
 idle() {
-    local tool_cpu tool_woken server_cpu server_woken
-    tool_cpu=$(cpu_ms "$tool_pid") tool_woken=$(wakeups "$tool_pid")
-    server_cpu=$(cpu_ms "$server_pid") server_woken=$(wakeups "$server_pid")
+    local tool server tool_after server_after
+    read -r -a tool <<<"$(usage "$tool_pid")"
+    read -r -a server <<<"$(usage "$server_pid")"
     expect_no_box "$1" "$2"
-    tool_cpu=$(($(cpu_ms "$tool_pid") - tool_cpu)) tool_woken=$(($(wakeups "$tool_pid") - tool_woken))
-    server_cpu=$(($(cpu_ms "$server_pid") - server_cpu))
-    server_woken=$(($(wakeups "$server_pid") - server_woken))
-    echo "idle, $1, in $2 s: the tool $tool_cpu ms of processor time and $tool_woken wake-ups," \
-         "its Wine server $server_cpu ms and $server_woken wake-ups"
-    if (((tool_cpu + server_cpu) * 100 <= $2 * 1000 * 20)); then
+    read -r -a tool_after <<<"$(usage "$tool_pid")"
+    read -r -a server_after <<<"$(usage "$server_pid")"
+    local cpu=$((tool_after[0] - tool[0] + server_after[0] - server[0]))
+    echo "idle, $1, in $2 s: the tool $((tool_after[0] - tool[0])) ms of processor time and" \
+         "$((tool_after[1] - tool[1])) wake-ups, its Wine server $((server_after[0] - server[0]))" \
+         "ms and $((server_after[1] - server[1])) wake-ups"
+    if ((cpu * 100 <= $2 * 1000 * 20)); then
         pass "$1: the tool is idle"
     else
-        fail "$1: the tool kept a processor busy"
+        fail "$1: the tool kept a processor busy ($cpu ms in $2 s)"
     fi
 }
 
 way_back() {
-    tool_pid=$(pgrep -nx vorlin-config.e)
-    local pid
-    for pid in $(pgrep -x 'wineserver(64)?'); do
-        tr '\0' '\n' <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && server_pid=$pid
-    done
-    if [[ -z "$tool_pid" || -z "$server_pid" ]]; then
-        echo "FAIL: the tool's process ($tool_pid) or its Wine server ($server_pid) is not to be found" >&2
-        exit 1
-    fi
+    # The newest of each: this test runs alone, and its Wine server started with the tool.
+    tool_pid=$(pgrep -nx vorlin-config.e) && server_pid=$(pgrep -nx 'wineserver(64)?') ||
+        { echo "FAIL: the tool's process or its Wine server is not to be found" >&2; exit 1; }
     last_sent=$shown
     idle "port closed" 3
     connect_and_read "连接"
