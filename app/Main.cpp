@@ -184,6 +184,11 @@ Main::Main(Dependencies dependencies, QWidget *parent) : QWidget(parent) {
                    QString::fromLatin1(vorlin::kVersion));
     setFixedSize(vorlin::TwipsSize(15240, 9135));
     setFont(WindowFont());
+    // The window, and the top-row captions and RGB switch drawn straight onto it, take the
+    // scheme's colour of window backgrounds (white, or dark under a dark scheme), the colour a
+    // slot box starts with; Qt's `Window` role is the button face.
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
     // Its message boxes show it too; the application needs no icon of its own.
     setWindowIcon(vorlin::AppIcon());
 
@@ -247,6 +252,8 @@ void Main::CreateTopRow() {
                              {360, 240, 975, 255});
     Combo1 = Create<vorlin::PortBox>(this, QStringLiteral("Combo1"), {}, {1440, 240, 1095, 345});
     Combo1->setEditable(true);
+    // What is typed stays in the box: the list holds the ports found at start-up and nothing else.
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setEditText(QStringLiteral("Combo1"));
     Command1 = Create<QPushButton>(this, QStringLiteral("Command1"), QStringLiteral("连接"),
                                    {2760, 120, 975, 495});
@@ -331,6 +338,8 @@ void Main::CreateLayerPages() {
         }
         QCheckBox *check = Create<QCheckBox>(page, QStringLiteral("group%1check").arg(layer), {},
                                              {0, 0, kCheckSize, kCheckSize}, kPageFont);
+        // A check box fills from its button face; the enable switch stands on the page's white.
+        check->setBackgroundRole(QPalette::Window);
         SetWhiteBackground(check, QPalette::Window);
         check->setAccessibleName(CaptionName(labels.at(kEnableLabelIndex)->text()));
         labels.at(kEnableLabelIndex)->setBuddy(check);

@@ -18,6 +18,8 @@ int main(int argc, char *argv[]) {
 
     // Hidden, for documentation: render the window into an image file and quit; with
     // --connect, first connect to the port in the port box and wait for the pad's settings.
+    // Anything else on the command line is ignored: a launcher or a habit may pass an argument,
+    // and the window opens whatever it is given.
     QCommandLineParser parser;
     QCommandLineOption screenshot(QStringLiteral("screenshot"), {}, QStringLiteral("file"));
     QCommandLineOption connectFirst(QStringLiteral("connect"));
@@ -25,13 +27,13 @@ int main(int argc, char *argv[]) {
         option->setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(*option);
     }
-    parser.process(app);
+    parser.parse(QCoreApplication::arguments());
 
     Main window;
     window.show();
 
-    if (parser.isSet(screenshot)) {
-        const QString file = parser.value(screenshot);
+    const QString file = parser.value(screenshot);
+    if (!file.isEmpty()) {
         const auto grab = [&window, file] { QApplication::exit(window.grab().save(file) ? 0 : 1); };
         if (parser.isSet(connectFirst)) {
             QObject::connect(&window, &Main::ReportApplied, &window,

@@ -101,6 +101,12 @@ private Q_SLOTS:
         QCOMPARE(main->Combo1->count(), 0);
         QVERIFY(main->Combo1->isEditable());
         QVERIFY(main->Labelversion->text().isEmpty());
+        // A typed port stays in the box; the list keeps the ports found at start-up.
+        main->Combo1->clearEditText();
+        QTest::keyClicks(main->Combo1, "Com20");
+        QTest::keyClick(main->Combo1, Qt::Key_Return);
+        QCOMPARE(main->Combo1->currentText(), QStringLiteral("Com20"));
+        QCOMPARE(main->Combo1->count(), 0);
     }
 
     // The window opens on the connect button, not in the port box: an idle window with a
@@ -216,7 +222,8 @@ private Q_SLOTS:
             QCOMPARE(main->LayerLabels(layer).at(3)->palette().color(QPalette::Window), white);
             QVERIFY(main->LayerLabels(layer).at(3)->autoFillBackground());
             QCOMPARE(main->LayerBackspaces(layer).at(3)->palette().color(QPalette::Button), white);
-            QCOMPARE(main->LayerCheck(layer)->palette().color(QPalette::Window), white);
+            // The switch's whole square, not only its label, stands on white.
+            QCOMPARE(main->LayerCheck(layer)->grab().toImage().pixelColor(0, 0), white);
             QCOMPARE(main->LayerValues(layer).at(3)->palette().color(QPalette::Base),
                      QApplication::palette().color(QPalette::Base));
         }

@@ -6,6 +6,7 @@
 #include "editor/Contrast.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
@@ -101,6 +102,11 @@ private Q_SLOTS:
             QVERIFY2(vorlin::ContrastRatio(background, expected) < 1.1, qPrintable(what));
             QVERIFY2(ratio >= floor, qPrintable(what));
         };
+        // The window and what is drawn straight onto it take the scheme's window background,
+        // the colour of a plain slot box (the RGB switch is disabled here: its background only).
+        const QColor window = palette.color(QPalette::Base);
+        check(main->Label1->text(), main.get(), main->Label1->geometry(), window);
+        QCOMPARE(BackgroundAndInk(main->grab(main->Check1->geometry()).toImage()).first, window);
         const QColor white(Qt::white);
         for (QLabel *label : main->LabelGroup1)
             check(label->text(), label, label->rect(), white);
