@@ -163,12 +163,10 @@ qsizetype WireFramer::NextStart(qsizetype from) const {
 
 bool WireFramer::CouldStartAt(qsizetype at) const {
     const qsizetype left = pending.size() - at;
-    for (const char *start : kStarts) {
+    return std::ranges::any_of(kStarts, [&](const char *start) {
         const qsizetype compared = std::min<qsizetype>(left, qsizetype(std::strlen(start)));
-        if (std::memcmp(pending.constData() + at, start, compared) == 0)
-            return true;
-    }
-    return false;
+        return std::memcmp(pending.constData() + at, start, compared) == 0;
+    });
 }
 
 } // namespace vorlin::sim
