@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <iterator>
 
 namespace vorlin {
 namespace {
@@ -141,7 +142,7 @@ std::optional<qint16> KeyTable::CodeOf(const QString &name) const {
 
 bool KeyTable::IsModifier(const QString &token) {
     const QByteArray name = token.toUtf8();
-    return std::ranges::any_of(kEntries, [&](const Entry &entry) {
+    return std::any_of(std::begin(kEntries), std::end(kEntries), [&](const Entry &entry) {
         return entry.code >= kFirstModifierCode && entry.code <= kLastModifierCode &&
                name == entry.name;
     });

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace vorlin::sim {
 namespace {
@@ -163,7 +164,7 @@ qsizetype WireFramer::NextStart(qsizetype from) const {
 
 bool WireFramer::CouldStartAt(qsizetype at) const {
     const qsizetype left = pending.size() - at;
-    return std::ranges::any_of(kStarts, [&](const char *start) {
+    return std::any_of(std::begin(kStarts), std::end(kStarts), [&](const char *start) {
         const qsizetype compared = std::min<qsizetype>(left, qsizetype(std::strlen(start)));
         return std::memcmp(pending.constData() + at, start, compared) == 0;
     });
