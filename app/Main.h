@@ -196,7 +196,7 @@ private:
     vorlin::KeyboardNavigation *navigation = nullptr;
     vorlin::KeyChord typedChord;
 
-    // ---- Shared by the parts above ----
+    // ---- Shared by the sections above ----
     std::optional<vorlin::KeyTable> keyTable;
     vorlin::FocusedSlot focusedSlot;
     QButtonGroup *keyButtons = nullptr;
