@@ -69,7 +69,7 @@ public:
         QAccessibleWidget::doAction(action);
     }
 
-    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+    QStringList keyBindingsForAction(const QString & /*actionName*/) const override { return {}; }
 
 private:
     PortBox *Box() const { return static_cast<PortBox *>(widget()); }

@@ -131,7 +131,7 @@ QList<qsizetype> BreakPositions(const QString &caption) {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Line, caption);
     for (qsizetype at = finder.toNextBoundary(); at > 0 && at < caption.size();
          at = finder.toNextBoundary()) {
-        if ((finder.boundaryReasons() & QTextBoundaryFinder::BreakOpportunity) &&
+        if (finder.boundaryReasons().testFlag(QTextBoundaryFinder::BreakOpportunity) &&
             !(InsideWord(caption.at(at - 1)) && InsideWord(caption.at(at))))
             positions << at;
     }
@@ -157,7 +157,7 @@ QList<QStringList> Layouts(const QString &caption, const QFontMetricsF &metrics)
         Broken layout;
         qsizetype start = 0;
         for (qsizetype i = 0; i <= breaks.size(); ++i) {
-            if (i < breaks.size() && !(chosen & (quint32(1) << i)))
+            if (i < breaks.size() && (chosen & (quint32(1) << i)) == 0)
                 continue;
             const qsizetype end = i < breaks.size() ? breaks.at(i) : caption.size();
             layout.lines << caption.mid(start, end - start).trimmed();

@@ -6,11 +6,11 @@
 
 namespace vorlin {
 
-void ClearButton::paintEvent(QPaintEvent *) {
+void ClearButton::paintEvent(QPaintEvent * /*event*/) {
     QStyleOptionButton option;
     initStyleOption(&option);
     QRectF contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-    if (option.state & (QStyle::State_On | QStyle::State_Sunken)) {
+    if (option.state.testAnyFlags(QStyle::State_On | QStyle::State_Sunken)) {
         contents.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                            style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     }

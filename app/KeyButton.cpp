@@ -22,7 +22,7 @@ const FittedCaption &KeyButton::CaptionAsDrawn() {
     return fitted;
 }
 
-void KeyButton::paintEvent(QPaintEvent *) {
+void KeyButton::paintEvent(QPaintEvent * /*event*/) {
     QStyleOptionButton option;
     initStyleOption(&option);
     QPointF corner = ContentsRect(option).topLeft();
@@ -33,7 +33,7 @@ void KeyButton::paintEvent(QPaintEvent *) {
     option.text.clear();
     QStylePainter painter(this);
     painter.drawControl(QStyle::CE_PushButton, option);
-    if (option.state & (QStyle::State_On | QStyle::State_Sunken)) {
+    if (option.state.testAnyFlags(QStyle::State_On | QStyle::State_Sunken)) {
         corner += QPointF(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                           style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
     }
@@ -43,7 +43,7 @@ void KeyButton::paintEvent(QPaintEvent *) {
             painter.drawText(corner + offset + caption.origins.at(i), caption.lines.at(i));
     };
     // A style that etches disabled text draws it once more, lighter, a pixel down and right.
-    if (!isEnabled() && style()->styleHint(QStyle::SH_EtchDisabledText, &option, this)) {
+    if (!isEnabled() && style()->styleHint(QStyle::SH_EtchDisabledText, &option, this) != 0) {
         painter.setPen(option.palette.color(QPalette::Light));
         draw({1, 1});
     }

@@ -35,7 +35,7 @@ public:
         std::function<QWidget *()> entry;
     };
 
-    explicit KeyboardNavigation(QWidget *window);
+    explicit KeyboardNavigation(QWidget *owner);
 
     void AddRegion(Region region);
 

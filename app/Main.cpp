@@ -316,8 +316,8 @@ void Main::CreateLayerPages() {
             if (i == kSlotCount)
                 break;
 
-            QLineEdit *value = Create<QLineEdit>(page, ElementName(valueName, i), {},
-                                                 {0, 0, kValueWidth, kValueHeight}, kPageFont);
+            auto *value = Create<QLineEdit>(page, ElementName(valueName, i), {},
+                                            {0, 0, kValueWidth, kValueHeight}, kPageFont);
             // Slots are filled by the key buttons, the delete buttons and the pad's report only.
             value->setReadOnly(true);
             value->installEventFilter(this);
@@ -336,8 +336,8 @@ void Main::CreateLayerPages() {
             backspaces.at(i) = backspace;
             tabOrder << value << backspace;
         }
-        QCheckBox *check = Create<QCheckBox>(page, QStringLiteral("group%1check").arg(layer), {},
-                                             {0, 0, kCheckSize, kCheckSize}, kPageFont);
+        auto *check = Create<QCheckBox>(page, QStringLiteral("group%1check").arg(layer), {},
+                                        {0, 0, kCheckSize, kCheckSize}, kPageFont);
         // A check box fills from its button face; the enable switch stands on the page's white.
         check->setBackgroundRole(QPalette::Window);
         SetWhiteBackground(check, QPalette::Window);
@@ -457,12 +457,12 @@ void Main::PlaceOnPage(QWidget *control, int left, int top) const {
 void Main::OnSlotBoxFocused(QLineEdit *box) {
     for (int layer = 1; layer <= kLayerCount; ++layer) {
         const vorlin::SlotBoxes &values = LayerValues(layer);
-        const auto found = std::find(values.begin(), values.end(), box);
-        if (found != values.end()) {
-            vorlin::FocusSlot(focusedSlot, values, layer,
-                              static_cast<int>(std::distance(values.begin(), found)));
-            DescribeEditedSlot();
-            return;
+        for (int index = 0; index < kSlotCount; ++index) {
+            if (values.at(index) == box) {
+                vorlin::FocusSlot(focusedSlot, values, layer, index);
+                DescribeEditedSlot();
+                return;
+            }
         }
     }
 }

@@ -138,7 +138,6 @@ private:
     void OnKeyButtonClicked(int index);
     void OnPageChanged();
 
-private:
     // ---- Serial link (MainLink.cpp) ----
     void ConnectLink();
     void ResetSerialBuffers();
@@ -182,7 +181,6 @@ private:
     // Set while the poll handles messages; a box it shows keeps the event loop running.
     bool pollBusy = false;
 
-private:
     // ---- Keyboard and focus (MainKeyboard.cpp) ----
     void SetUpKeyboard();
     // The slot boxes and delete buttons of the page in front, slot by slot.
@@ -198,7 +196,7 @@ private:
     vorlin::KeyboardNavigation *navigation = nullptr;
     vorlin::KeyChord typedChord;
 
-private:
+    // ---- Shared by the sections above ----
     std::optional<vorlin::KeyTable> keyTable;
     vorlin::FocusedSlot focusedSlot;
     QButtonGroup *keyButtons = nullptr;

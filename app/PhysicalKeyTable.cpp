@@ -472,7 +472,7 @@ QString TokenOfCode(std::span<const PhysicalKey> table, quint32 code) {
 QString TokenOfQtKey(int key, Qt::KeyboardModifiers modifiers) {
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return QString(QChar(u'a' + (key - Qt::Key_A)));
+        return {QChar(u'a' + (key - Qt::Key_A))};
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         const QString digit(QChar(u'0' + (key - Qt::Key_0)));
         return keypad ? QStringLiteral("KP_") + digit : digit;

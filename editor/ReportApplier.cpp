@@ -68,7 +68,7 @@ QString RejectionReason(const ReportRejection &rejection) {
             .arg(QLatin1StringView(kReportClosing));
     }
     Q_UNREACHABLE();
-    return QString();
+    return {};
 }
 
 } // namespace vorlin

@@ -1,6 +1,8 @@
 #include "keys/KeyTable.h"
 
+#include <algorithm>
 #include <bitset>
+#include <iterator>
 
 namespace vorlin {
 namespace {
@@ -140,12 +142,10 @@ std::optional<qint16> KeyTable::CodeOf(const QString &name) const {
 
 bool KeyTable::IsModifier(const QString &token) {
     const QByteArray name = token.toUtf8();
-    for (const Entry &entry : kEntries) {
-        if (entry.code >= kFirstModifierCode && entry.code <= kLastModifierCode &&
-            name == entry.name)
-            return true;
-    }
-    return false;
+    return std::any_of(std::begin(kEntries), std::end(kEntries), [&](const Entry &entry) {
+        return entry.code >= kFirstModifierCode && entry.code <= kLastModifierCode &&
+               name == entry.name;
+    });
 }
 
 QString KeyTable::TokenToWire(const QString &token) const {

@@ -52,7 +52,7 @@ QList<SystemPort> PortPlatform::ListSystemPorts() const {
     return ports;
 }
 
-std::optional<PortEntry> PortPlatform::Unlisted(int) const {
+std::optional<PortEntry> PortPlatform::Unlisted(int /*number*/) const {
     return std::nullopt;
 }
 
@@ -104,7 +104,7 @@ QList<PortEntry> MacPortPlatform::NumberPorts(QList<SystemPort> system,
 }
 
 QList<PortEntry> WindowsPortPlatform::NumberPorts(QList<SystemPort> system,
-                                                  QList<VirtualPort>) const {
+                                                  QList<VirtualPort> /*virtuals*/) const {
     QList<PortEntry> entries;
     for (const SystemPort &port : std::as_const(system)) {
         // Qt gives the location as \\.\COM3; the port's name is its last part.
@@ -126,7 +126,7 @@ std::optional<PortEntry> WindowsPortPlatform::Unlisted(int number) const {
 }
 
 OpenFailure WindowsPortPlatform::ClassifyOpenFailure(QSerialPort::SerialPortError error,
-                                                     const QString &) const {
+                                                     const QString & /*devicePath*/) const {
     // Windows refuses a user no port, so a refused open of a port it knows is one held elsewhere.
     return vorlin::ClassifyOpenFailure(error, true, false);
 }

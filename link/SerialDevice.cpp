@@ -84,7 +84,7 @@ QByteArray QtSerialDevice::Read(qint64 maxSize) {
 
 void QtSerialDevice::Discard(QSerialPort::Directions directions) {
     port.clear(directions);
-    if (directions & QSerialPort::Input)
+    if (directions.testFlag(QSerialPort::Input))
         port.readAll();
 }
 

@@ -33,12 +33,12 @@ struct ReceivedMessage {
 class MessageFramer {
 public:
     // Far above the largest report the pad can produce (about 4 KiB).
-    static constexpr qsizetype kMaxReportBytes = 64 * 1024;
+    static constexpr qsizetype kMaxReportBytes = qsizetype{64} * 1024;
 
     MessageFramer() = default;
     // A smaller limit lets the fuzzer reach the dropping of overlong reports with short inputs.
     // At least 4 bytes, the size of an empty report.
-    explicit MessageFramer(qsizetype maxReportBytes);
+    explicit MessageFramer(qsizetype limit);
 
     qsizetype MaxReportBytes() const { return maxReportBytes; }
 

@@ -24,7 +24,7 @@ public:
 class SendPacing {
 public:
     // The last-send time starts as the time of construction.
-    explicit SendPacing(const Clock &clock);
+    explicit SendPacing(const Clock &source);
 
     // Sets the last-send time to now, as at start-up: nothing goes out for a whole interval.
     void Restart();

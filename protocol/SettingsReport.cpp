@@ -47,10 +47,9 @@ DecodedReport DecodeReport(const KeyTable &keyTable, const QByteArray &message) 
         return Rejected(ReportRejection::Kind::TooFewFields, fields.size(), kMinFieldCount);
 
     for (int layer = 0; layer < kLayerCount; ++layer) {
-        const qsizetype entries = SplitKeepingEmpty(fields.at(1 + layer), kSlotEntries).size();
-        if (entries < kSlotCount)
-            return Rejected(ReportRejection::Kind::TooFewSlotEntries, entries, kSlotCount,
-                            layer + 1);
+        const qsizetype count = SplitKeepingEmpty(fields.at(1 + layer), kSlotEntries).size();
+        if (count < kSlotCount)
+            return Rejected(ReportRejection::Kind::TooFewSlotEntries, count, kSlotCount, layer + 1);
     }
 
     const qsizetype usedFields =

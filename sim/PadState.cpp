@@ -171,7 +171,7 @@ std::optional<PadState> LoadPadState(const QString &path, QString *error) {
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return std::nullopt;
     }
-    const std::optional<PadState> state = ParsePadState(file.readAll(), error);
+    std::optional<PadState> state = ParsePadState(file.readAll(), error);
     if (!state)
         *error = path + QStringLiteral(": ") + *error;
     return state;

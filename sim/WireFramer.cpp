@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace vorlin::sim {
 namespace {
@@ -163,12 +164,10 @@ qsizetype WireFramer::NextStart(qsizetype from) const {
 
 bool WireFramer::CouldStartAt(qsizetype at) const {
     const qsizetype left = pending.size() - at;
-    for (const char *start : kStarts) {
+    return std::any_of(std::begin(kStarts), std::end(kStarts), [&](const char *start) {
         const qsizetype compared = std::min<qsizetype>(left, qsizetype(std::strlen(start)));
-        if (std::memcmp(pending.constData() + at, start, compared) == 0)
-            return true;
-    }
-    return false;
+        return std::memcmp(pending.constData() + at, start, compared) == 0;
+    });
 }
 
 } // namespace vorlin::sim

@@ -38,7 +38,7 @@ struct LayerUpload {
 class WireFramer {
 public:
     // An upload that has not ended after this many bytes is dropped as garbage.
-    static constexpr qsizetype kMaxPending = 64 * 1024;
+    static constexpr qsizetype kMaxPending = qsizetype{64} * 1024;
     // Longest word between "##" and "##" that is still read as a switch command.
     static constexpr qsizetype kMaxSwitchWord = 32;
 

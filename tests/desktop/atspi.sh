@@ -40,7 +40,8 @@ if [[ ! -s $work/display ]]; then
     cat "$work/xvfb.log" >&2
     exit 1
 fi
-export DISPLAY=:$(cat "$work/display")
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LC_ALL=C.UTF-8
 

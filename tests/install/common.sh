@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the install tests: a scratch folder that is removed at the end, a private runtime
 # folder for the simulated pad's links, and check counting. Source it; then call `finish`.
 

@@ -3,6 +3,7 @@
 # lintian check it as Debian would: any error or warning fails the test; info, pedantic and
 # experimental tags are only shown.
 set -euo pipefail
+# shellcheck source=tests/install/common.sh
 source "$(dirname "$0")/common.sh"
 : "${VORLIN_VERSION:?set by CTest from project(VERSION)}"
 

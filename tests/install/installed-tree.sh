@@ -3,6 +3,7 @@
 # programs, a desktop entry and AppStream metainfo that pass their validators and point at what
 # was installed, the icon at every size, and an installed tool that starts and draws its window.
 set -euo pipefail
+# shellcheck source=tests/install/common.sh
 source "$(dirname "$0")/common.sh"
 : "${VORLIN_VERSION:?set by CTest from project(VERSION)}"
 

@@ -4,6 +4,7 @@
 # announced, starts the tool, and when the tool ends or scripts/run is stopped by a signal, the
 # pad stops too, leaving no link and no process behind.
 set -euo pipefail
+# shellcheck source=tests/install/common.sh
 source "$(dirname "$0")/common.sh"
 
 # Job control: each scripts/run gets a process group of its own (so that what it started can be
@@ -42,6 +43,7 @@ exited() { # pid of a child of this script: ended, whether or not waited for yet
 run_set=$("$VORLIN_SOURCE_DIR/scripts/setup" --list run)
 for package in wine qemu-system-x86 g++-mingw-w64-x86-64-posix nsis lintian weston xdotool \
     at-spi2-core clang libclang-rt-dev imagemagick debootstrap appstream; do
+    # shellcheck disable=SC2016 # the inner shell expands its own arguments
     check "the run set of scripts/setup leaves out $package" \
         bash -c '! grep -qx "$1" <<<"$2"' sh "$package" "$run_set"
 done

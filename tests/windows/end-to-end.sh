@@ -23,6 +23,7 @@
 # VORLIN_WINDOWS_TOOL (a `cmake --install` of the windows preset; scripts/test-debian13 gives it).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tests/windows/wine.sh
 source "$here/wine.sh"
 mode=${1:-out}
 : "${VORLIN_PAD_SIM:?}" "${VORLIN_TITLE:?}" "${VORLIN_VERSION:?}"
@@ -317,8 +318,10 @@ idle() {
 
 way_back() {
     # The newest of each: this test runs alone, and its Wine server started with the tool.
-    tool_pid=$(pgrep -nx vorlin-config.e) && server_pid=$(pgrep -nx 'wineserver(64)?') ||
-        { echo "FAIL: the tool's process or its Wine server is not to be found" >&2; exit 1; }
+    if ! tool_pid=$(pgrep -nx vorlin-config.e) || ! server_pid=$(pgrep -nx 'wineserver(64)?'); then
+        echo "FAIL: the tool's process or its Wine server is not to be found" >&2
+        exit 1
+    fi
     last_sent=$shown
     idle "port closed" 3
     connect_and_read "连接"

@@ -9,6 +9,7 @@
 # from Qt 6.7 on, qwindowsvistastyle.dll before), WINEPREFIX (the tests' prefix, with its X
 # display in WINEPREFIX/display).
 set -euo pipefail
+# shellcheck source=tests/windows/wine.sh
 source "$(dirname "$0")/wine.sh"
 : "${VORLIN_INSTALLED:?}" "${VORLIN_QT_TEST_DLL:?}" "${VORLIN_TRANSLATIONS_TEST:?}" \
   "${VORLIN_STYLE_DLL:?}" "${WINEPREFIX:?}"
@@ -34,7 +35,8 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/vorlin-installed.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 cp -r "$VORLIN_INSTALLED/." "$scratch/"
 cp "$VORLIN_QT_TEST_DLL" "$VORLIN_TRANSLATIONS_TEST" "$scratch/bin/"
-export DISPLAY=$(cat "$WINEPREFIX/display")
+DISPLAY=$(cat "$WINEPREFIX/display")
+export DISPLAY
 unset WINEPATH QT_PLUGIN_PATH
 # The platform plugin Windows users get, on the tests' X server.
 export WINEQT_QPA_PLATFORM=windows

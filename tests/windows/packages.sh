@@ -10,6 +10,7 @@
 # (vorlin-config-<version>-windows-x64), VORLIN_INSTALLED (the install folder, which the ZIP
 # must hold), VORLIN_TITLE, VORLIN_VERSION.
 set -euo pipefail
+# shellcheck source=tests/windows/wine.sh
 source "$(dirname "$0")/wine.sh"
 : "${VORLIN_PACKAGES:?}" "${VORLIN_PACKAGE_NAME:?}" "${VORLIN_INSTALLED:?}" "${VORLIN_TITLE:?}" \
   "${VORLIN_VERSION:?}"

@@ -5,6 +5,7 @@
 #   wine-prefix.sh PREFIX start|stop
 # The X server's display is written to PREFIX/display, its process id to PREFIX/xvfb.pid.
 set -euo pipefail
+# shellcheck source=tests/windows/wine.sh
 source "$(dirname "$0")/wine.sh"
 prefix=$1
 export WINEPREFIX=$prefix
@@ -23,7 +24,8 @@ case $2 in
         done
         [[ -s "$prefix/display.tmp" ]] || { echo "Xvfb did not start" >&2; exit 1; }
         echo ":$(head -n1 "$prefix/display.tmp")" >"$prefix/display"
-        export DISPLAY=$(cat "$prefix/display")
+        DISPLAY=$(cat "$prefix/display")
+        export DISPLAY
         # The Wine server, and Wine's own services and desktop, started here with their output
         # going nowhere: started by the first test, they would keep its output open, and CTest
         # would wait for them. They stay up for 2 minutes after the last program has ended (longer

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Running this build's Windows programs under Wine (8.0 on Debian 12, 10.0 on Debian 13), shared
 # by wine-run and the Windows tests. Source it. What Wine gets wrong here, and how each function
 # works around it:
@@ -37,6 +38,7 @@ without_uarts() {
     if [[ ${#uarts[@]} -eq 0 ]]; then
         exec "$@"
     elif [[ $(id -u) -eq 0 ]] && unshare --mount --propagation private true 2>/dev/null; then
+        # shellcheck disable=SC2016 # the shell in the new namespace expands it
         exec unshare --mount --propagation private bash -c \
             'for d in /dev/ttyS*; do [[ -c "$d" ]] && mount --bind /dev/null "$d"; done; exec "$@"' \
             without_uarts "$@"
@@ -77,8 +79,9 @@ wine_prefix() {
     # Wine's notes while it makes the prefix (no 32-bit part, configuration updated) go to a log
     # that is shown only if it fails.
     if ! (
-        export WINEPREFIX=$prefix WINEARCH=win64
-        without_uarts bash -c 'wineboot --init && wine regedit /S "$1" && wineserver --wait' \
+        # shellcheck disable=SC2016 # the inner shell expands its own argument
+        without_uarts env WINEPREFIX="$prefix" WINEARCH=win64 \
+            bash -c 'wineboot --init && wine regedit /S "$1" && wineserver --wait' \
             wine_prefix "$(windows_path "$fonts")"
     ) &>"$prefix/wineboot.log"; then
         cat "$prefix/wineboot.log" >&2
@@ -95,6 +98,7 @@ start_xvfb() {
     local number_file
     number_file=$(mktemp "${TMPDIR:-/tmp}/vorlin-xvfb.XXXXXX")
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" </dev/null &>/dev/null &
+    # shellcheck disable=SC2034 # read by the scripts that source this file, to stop the server
     XVFB_PID=$!
     local _
     for _ in $(seq 100); do
@@ -102,7 +106,8 @@ start_xvfb() {
         sleep 0.1
     done
     [[ -s "$number_file" ]] || { echo "Xvfb did not start" >&2; return 1; }
-    export DISPLAY=:$(head -n1 "$number_file")
+    DISPLAY=:$(head -n1 "$number_file")
+    export DISPLAY
     rm -f "$number_file"
 }
 
