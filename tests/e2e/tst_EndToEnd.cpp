@@ -142,7 +142,9 @@ private Q_SLOTS:
         QVERIFY(StartPad());
         OpenWindow();
         QCOMPARE(window->Combo1->currentText(), QStringLiteral("Com1"));
-        QVERIFY(window->Combo1->itemData(0, Qt::ToolTipRole).toString().contains(pad->SlavePath()));
+        // Hovered, the item shows the pad's device, then what it is.
+        const QString tooltip = window->Combo1->itemData(0, Qt::ToolTipRole).toString();
+        QVERIFY2(tooltip.startsWith(pad->SlavePath() + u"\n模拟键盘 "), qPrintable(tooltip));
         QVERIFY(!window->GetSn->isEnabled());
         ConnectAndRead();
 

@@ -23,6 +23,10 @@ const QStringList kSlotNames = {
     QStringLiteral("按键9"),   QStringLiteral("旋钮1按下"),
 };
 
+QAccessibleInterface *Interface(QWidget *control) {
+    return QAccessible::queryAccessibleInterface(control);
+}
+
 // The name a screen reader is given, through Qt's accessibility layer.
 QString SpokenName(QWidget *control) {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
@@ -73,8 +77,10 @@ private:
     // Where the Tab key lands, with `layer`'s page in front and nothing used yet: the port box,
     // then one stop for each region in reading order (the top row on its first button, the tab
     // strip, the page's slots on its first box, the page's enable switch, the keyboard on its
-    // first key).
+    // first key). With no port open (layer 0) only the port box and 连接 are usable.
     QList<QWidget *> TabStops(int layer) const {
+        if (layer == 0)
+            return {main->Combo1, main->Command1};
         return {main->Combo1,
                 main->Command1,
                 main->NewTab1->tabBar(),
@@ -146,6 +152,10 @@ private Q_SLOTS:
         QCOMPARE(clear->accessibleName(), QStringLiteral("清除 ") + name);
         // Not the caption "╳", which says nothing.
         QCOMPARE(SpokenName(clear), QStringLiteral("清除 ") + name);
+        // A box that only the keys fill, and a button.
+        QCOMPARE(Interface(box)->role(), QAccessible::EditableText);
+        QVERIFY(Interface(box)->state().readOnly);
+        QCOMPARE(Interface(clear)->role(), QAccessible::Button);
     }
 
     void switchesAreNamed_data() {
@@ -164,6 +174,11 @@ private Q_SLOTS:
         QVERIFY(control);
         QCOMPARE(control->accessibleName(), name);
         QCOMPARE(SpokenName(control), name);
+        QCOMPARE(Interface(control)->role(), QAccessible::CheckBox);
+        QVERIFY(Interface(control)->state().checkable);
+        // Clicked with no pad to tell, it springs back, and a reader is told it is off.
+        qobject_cast<QAbstractButton *>(control)->click();
+        QVERIFY(!Interface(control)->state().checked);
     }
 
     // A reader on Linux speaks an editable box's text as its name and takes what the box is
@@ -204,6 +219,21 @@ private Q_SLOTS:
                  QAccessible::ComboBox);
         QCOMPARE(QAccessible::queryAccessibleInterface(main.get())->role(), QAccessible::Window);
         QCOMPARE(Description(main->Check1), main->Label2->text());
+
+        // The port box's text and parts, and its list opened and closed as a reader asks.
+        QAccessibleInterface *box = Interface(main->Combo1);
+        QCOMPARE(box->text(QAccessible::Value), QStringLiteral("Combo1"));
+        QCOMPARE(box->childCount(), 2);
+        QCOMPARE(box->child(1)->object(), main->Combo1->lineEdit());
+        for (int index = 0; index < 2; ++index)
+            QCOMPARE(box->indexOfChild(box->child(index)), index);
+        QVERIFY(box->state().editable && box->state().expandable);
+        main->Combo1->addItem(QStringLiteral("Com1"));
+        QVERIFY(ShowActive(*main));
+        for (const bool expanded : {true, false}) {
+            box->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            QCOMPARE(box->state().expanded, expanded);
+        }
     }
 
     // The slot being edited says so, and every key button says where it writes.
@@ -238,6 +268,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QCOMPARE(main->SetKey.at(index)->accessibleName(), name);
         QCOMPARE(SpokenName(main->SetKey.at(index)), name);
+        QCOMPARE(Interface(main->SetKey.at(index))->role(), QAccessible::Button);
     }
 
     void everyKeyButtonHasItsOwnName() {
@@ -252,14 +283,17 @@ private Q_SLOTS:
 
     void tabVisitsRegionsInReadingOrder_data() {
         QTest::addColumn<int>("layer");
+        QTest::newRow("no port open") << 0;
         for (int layer = 1; layer <= Main::kLayerCount; ++layer)
             QTest::addRow("page %d in front", layer) << layer;
     }
     void tabVisitsRegionsInReadingOrder() {
         QFETCH(int, layer);
         QVERIFY(ShowActive(*main));
-        EnableEverything();
-        main->NewTab1->setCurrentIndex(layer - 1);
+        if (layer > 0) {
+            EnableEverything();
+            main->NewTab1->setCurrentIndex(layer - 1);
+        }
 
         const QList<QWidget *> expected = TabStops(layer);
         QCOMPARE(Describe(Walk(Qt::Key_Tab)), Describe(expected.mid(1)));

@@ -173,6 +173,11 @@ private Q_SLOTS:
             const qreal pitch = fitted.origins.at(1).y() - fitted.origins.at(0).y();
             QCOMPARE(pitch < qRound(metrics.lineSpacing()), tightened);
         }
+        // With room to spare, as much of it above the lines' boxes as below them.
+        const qreal above = fitted.origins.front().y() + metrics.boundingRect(lines.front()).top();
+        const qreal below =
+            box.height() - fitted.origins.back().y() - metrics.boundingRect(lines.back()).bottom();
+        QVERIFY(room != QStringLiteral("ample") || qAbs(above - below) <= 1);
     }
 };
 

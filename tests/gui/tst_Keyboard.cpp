@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QKeySequence>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
 
 #include <set>
@@ -122,6 +123,16 @@ const std::vector<Row> &ExpectedRows() {
           {118, "邮件"}}},
     };
     return rows;
+}
+
+// What the window shows of `control` once the repaints due have been made.
+QImage OnScreen(QWidget *control) {
+    QCoreApplication::processEvents();
+    const QPoint at = control->mapTo(control->window(), QPoint());
+    return control->screen()
+        ->grabWindow(control->window()->winId(), at.x(), at.y(), control->width(),
+                     control->height())
+        .toImage();
 }
 
 } // namespace
@@ -291,7 +302,10 @@ private Q_SLOTS:
         EnableEditing(*main);
         QPushButton *start = KeyButtonWithToken(*main, from);
         start->setFocus(Qt::OtherFocusReason);
-        QTest::keyClick(start, Qt::Key(arrow));
+        // The focus moves as the arrow goes down, and letting it go moves it no further.
+        QTest::keyPress(start, Qt::Key(arrow));
+        QCOMPARE(QApplication::focusWidget()->property("Tag").toString(), to);
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key(arrow));
         QCOMPARE(QApplication::focusWidget()->property("Tag").toString(), to);
     }
 
@@ -317,7 +331,14 @@ private Q_SLOTS:
         button->setFocus(Qt::OtherFocusReason);
         const Qt::KeyboardModifiers keypad =
             key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
-        QTest::keyClick(button, Qt::Key(key), keypad);
+        // Held, the control shows pressed; let go, the window shows it as it now is.
+        QTest::keyPress(button, Qt::Key(key), keypad);
+        const QImage pressed = OnScreen(button);
+        QTest::keyRelease(button, Qt::Key(key), keypad);
+        const QImage released = OnScreen(button);
+        button->repaint();
+        QCOMPARE(OnScreen(button), released);
+        QVERIFY(released != pressed);
         QCOMPARE(clicked.size(), 1);
         QCOMPARE(QApplication::focusWidget(), button);
     }

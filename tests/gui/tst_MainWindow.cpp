@@ -31,6 +31,8 @@ private Q_SLOTS:
         QCOMPARE(main->minimumSize(), main->maximumSize());
         QVERIFY(!main->windowIcon().isNull());
         QVERIFY(!main->windowIcon().pixmap(32, 32).isNull());
+        QCOMPARE(main->windowIcon().availableSizes(),
+                 (QList<QSize>{{16, 16}, {32, 32}, {64, 64}, {128, 128}}));
     }
 
     void everyControlByNameAndKind() {

@@ -114,6 +114,12 @@ private Q_SLOTS:
         check("selected tab", bar, bar->tabRect(0).adjusted(2, 2, -2, -2), white);
         QPushButton *clear = main->group1valuebackspace[0];
         check("╳", clear, clear->rect().adjusted(4, 4, -4, -4), white);
+        // Both strokes of the cross: its ink on either diagonal, out from the middle both ways.
+        const QImage cross = clear->grab().toImage();
+        for (const QPoint out : {QPoint(2, 2), QPoint(-2, -2), QPoint(2, -2), QPoint(-2, 2)}) {
+            const QColor ink = cross.pixelColor(clear->rect().center() + out);
+            QVERIFY2(vorlin::ContrastRatio(ink, white) >= floor, qPrintable(ink.name()));
+        }
         QGroupBox *frame = main->Frame1;
         check("鼠标", frame, {0, 0, frame->width(), frame->fontMetrics().height()}, white);
         check("highlighted slot", slot, slot->rect().adjusted(3, 3, -3, -3),

@@ -188,12 +188,18 @@ private Q_SLOTS:
         QTest::keyClick(Box(1, 9), Qt::Key_V, Qt::ControlModifier);
         QTest::keyClick(Box(1, 9), Qt::Key_Q);
         QCOMPARE(Box(1, 9)->text(), QStringLiteral("a + z + BACKSPACE + v"));
+        // A key still held when a click takes the focus away is forgotten: the next key counts.
+        QTest::keyPress(Box(1, 9), Qt::Key_X);
+        Click(Box(1, 10));
+        QTest::keyClick(Box(1, 10), Qt::Key_Y);
+        QCOMPARE(Box(1, 10)->text(), QStringLiteral("y"));
     }
 
     // Keys as X11 and Wayland deliver them: XKB keycode and Qt's key (on Windows, its scan code).
     // Tab and the arrows move the focus and add nothing, even in the middle of a combination.
     void typingIntoTheFocusedBox_data() {
-        QTest::addColumn<QList<int>>("keys"); // keycode pressed, its negative released
+        // Keycode pressed (again at once: its auto-repeat), its negative released.
+        QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("focus");
         QTest::newRow("combination") << QList{37, 50, 9, -9, -50, -37} << "L_CTRL + L_SHIFT + ESC"
@@ -204,18 +210,20 @@ private Q_SLOTS:
                                    << "qt_tabwidget_tabbar";
         QTest::newRow("Ctrl, then Up") << QList{37, 111, -111, -37} << ""
                                        << "group1value_3";
+        QTest::newRow("Ctrl+A, held, selects nothing")
+            << QList{38, -38, 37, 38, 38, -38, -37} << "a + L_CTRL"
+            << "group1value_4";
     }
     void typingIntoTheFocusedBox() {
         QFETCH(QList<int>, keys);
         QFETCH(QString, text);
         QFETCH(QString, focus);
-        const std::map<int, Qt::Key> qtKeys = {{9, Qt::Key_Escape},
-                                               {23, Qt::Key_Tab},
-                                               {37, Qt::Key_Control},
-                                               {50, Qt::Key_Shift},
-                                               {111, Qt::Key_Up}};
+        const std::map<int, Qt::Key> qtKeys = {{9, Qt::Key_Escape},   {23, Qt::Key_Tab},
+                                               {37, Qt::Key_Control}, {38, Qt::Key_A},
+                                               {50, Qt::Key_Shift},   {111, Qt::Key_Up}};
         Click(Box(1, 4));
         Qt::KeyboardModifiers held;
+        int previous = 0;
         for (const int key : keys) {
             const Qt::KeyboardModifier modifier = std::abs(key) == 37   ? Qt::ControlModifier
                                                   : std::abs(key) == 50 ? Qt::ShiftModifier
@@ -225,12 +233,51 @@ private Q_SLOTS:
             if (qtKey == Qt::Key_Tab && held.testFlag(Qt::ShiftModifier))
                 qtKey = Qt::Key_Backtab;
             QKeyEvent event(key > 0 ? QEvent::KeyPress : QEvent::KeyRelease, qtKey, held,
-                            NativeScanCode(std::abs(key)), 0, 0);
+                            NativeScanCode(std::abs(key)), 0, 0, {}, key == previous);
+            previous = key;
             QApplication::sendEvent(QApplication::focusWidget(), &event);
+            QVERIFY(!Box(1, 4)->hasSelectedText()); // no key is an editing command there
         }
         for (int slot = 0; slot < 14; ++slot)
             QCOMPARE(Box(1, slot)->text(), slot == 4 ? text : QString());
         QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    }
+
+    // A key of each part of the keyboard, typed alone, gives the token of the on-screen key in its
+    // place (the keycode is XKB's, as in typingIntoTheFocusedBox; Tab and the arrows navigate).
+    void eachPartOfTheKeyboardTypes_data() {
+        QTest::addColumn<int>("keycode");
+        QTest::addColumn<int>("qtKey");
+        QTest::addColumn<QString>("token");
+        QTest::newRow("letter") << 39 << int(Qt::Key_S) << "s";
+        QTest::newRow("digit") << 14 << int(Qt::Key_5) << "5";
+        QTest::newRow("mark") << 61 << int(Qt::Key_Slash) << "/";
+        QTest::newRow("function key") << 96 << int(Qt::Key_F12) << "F12";
+        QTest::newRow("right Alt") << 108 << int(Qt::Key_Alt) << "R_ALT";
+        QTest::newRow("keypad") << 91 << int(Qt::Key_Period) << "KP_DOT";
+        QTest::newRow("Delete") << 119 << int(Qt::Key_Delete) << "DELETE";
+        QTest::newRow("Pause") << 127 << int(Qt::Key_Pause) << "PAUSE";
+        QTest::newRow("volume up") << 123 << int(Qt::Key_VolumeUp) << "音量加";
+        QTest::newRow("browser stop") << 136 << int(Qt::Key_Stop) << "浏览器停止";
+        QTest::newRow("calculator") << 148 << int(Qt::Key_Calculator) << "计算器";
+        QTest::newRow("browser back") << 166 << int(Qt::Key_Back) << "浏览器后退";
+        QTest::newRow("media stop") << 174 << int(Qt::Key_MediaStop) << "停止";
+        QTest::newRow("home page") << 180 << int(Qt::Key_HomePage) << "主页";
+        QTest::newRow("pause of its own") << 209 << int(Qt::Key_MediaPause) << "播放/暂停";
+        QTest::newRow("search") << 225 << int(Qt::Key_Search) << "搜索";
+        QTest::newRow("media player") << 234 << int(Qt::Key_LaunchMedia) << "播放器";
+    }
+    void eachPartOfTheKeyboardTypes() {
+        QFETCH(int, keycode);
+        QFETCH(int, qtKey);
+        QFETCH(QString, token);
+        const auto keypad = token.startsWith(u"KP_") ? Qt::KeypadModifier : Qt::NoModifier;
+        Click(Box(1, 7));
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, qtKey, keypad, NativeScanCode(keycode), 0, 0);
+            QApplication::sendEvent(Box(1, 7), &event);
+        }
+        QCOMPARE(Box(1, 7)->text(), token);
     }
 };
 
