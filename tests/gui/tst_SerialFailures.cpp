@@ -78,9 +78,11 @@ private Q_SLOTS:
         clock.Advance(2000);
         device->acceptBytes = 0;
         device->failure = QSerialPort::SerialPortError(error);
-        QTest::mouseClick(window->Check1, Qt::LeftButton);
+        window->SetKey.at(57)->setFocus(Qt::OtherFocusReason); // a close moves it to 连接
+        window->Check1->click();
         QTRY_COMPARE(boxes.warned, QStringList{message});
         QCOMPARE(window->MSComm1->PortOpen(), stillOpen);
+        QCOMPARE(window->focusWidget(), stillOpen ? window->SetKey.at(57) : window->Command1);
         QVERIFY(!window->Check1->isChecked());
 
         // The failed write did not count as sent: the switch goes out now, not two seconds on.
