@@ -198,8 +198,7 @@ private Q_SLOTS:
     // Keys as X11 and Wayland deliver them: XKB keycode and Qt's key (on Windows, its scan code).
     // Tab and the arrows move the focus and add nothing, even in the middle of a combination.
     void typingIntoTheFocusedBox_data() {
-        // Keycode pressed (again at once: its auto-repeat), its negative released.
-        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QList<int>>("keys"); // pressed (twice in a row: repeat), negative released
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("focus");
         QTest::newRow("combination") << QList{37, 50, 9, -9, -50, -37} << "L_CTRL + L_SHIFT + ESC"
@@ -210,6 +209,8 @@ private Q_SLOTS:
                                    << "qt_tabwidget_tabbar";
         QTest::newRow("Ctrl, then Up") << QList{37, 111, -111, -37} << ""
                                        << "group1value_3";
+        QTest::newRow("Ctrl, Left at edge") << QList{37, 113, -113, -37} << ""
+                                            << "group1value_4";
         QTest::newRow("Ctrl+A, held, selects nothing")
             << QList{38, -38, 37, 38, 38, -38, -37} << "a + L_CTRL"
             << "group1value_4";
@@ -218,9 +219,9 @@ private Q_SLOTS:
         QFETCH(QList<int>, keys);
         QFETCH(QString, text);
         QFETCH(QString, focus);
-        const std::map<int, Qt::Key> qtKeys = {{9, Qt::Key_Escape},   {23, Qt::Key_Tab},
-                                               {37, Qt::Key_Control}, {38, Qt::Key_A},
-                                               {50, Qt::Key_Shift},   {111, Qt::Key_Up}};
+        const std::map<int, Qt::Key> qtKeys = {
+            {9, Qt::Key_Escape}, {23, Qt::Key_Tab}, {37, Qt::Key_Control}, {38, Qt::Key_A},
+            {50, Qt::Key_Shift}, {111, Qt::Key_Up}, {113, Qt::Key_Left}};
         Click(Box(1, 4));
         Qt::KeyboardModifiers held;
         int previous = 0;
@@ -243,8 +244,8 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     }
 
-    // A key of each part of the keyboard, typed alone, gives the token of the on-screen key in its
-    // place (the keycode is XKB's, as in typingIntoTheFocusedBox; Tab and the arrows navigate).
+    // A key of each part of the keyboard (XKB keycode), typed alone, gives its on-screen key's
+    // token.
     void eachPartOfTheKeyboardTypes_data() {
         QTest::addColumn<int>("keycode");
         QTest::addColumn<int>("qtKey");
