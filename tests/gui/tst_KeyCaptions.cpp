@@ -58,6 +58,7 @@ private Q_SLOTS:
         // or Chinese characters.
         const QString shown =
             QString(key->text()).replace(QStringLiteral("&&"), QStringLiteral("&"));
+        QCOMPARE(vorlin::ShownCaption(key->text() + u'&'), shown + u'&'); // and a lone & at the end
         if (shown.contains(u'\n')) {
             QCOMPARE(caption.lines, shown.split(u'\n'));
         } else {

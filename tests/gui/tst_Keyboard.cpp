@@ -124,7 +124,6 @@ const std::vector<Row> &ExpectedRows() {
     return rows;
 }
 
-// Counts the times a control is drawn.
 struct PaintCount : QObject {
     explicit PaintCount(QWidget *control) { control->installEventFilter(this); }
     bool eventFilter(QObject * /*watched*/, QEvent *event) override {

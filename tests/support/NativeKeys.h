@@ -7,7 +7,7 @@ namespace vorlin::test {
 
 // Tests give keys as XKB keycodes, what X11 and Wayland report on Linux. This is the same key as
 // the system under test reports it: on Windows its set-1 scan code (0x100 marks an extended key;
-// F13, XKB 191, stands for a key no token has; a media pause key, XKB 209, has no scan code).
+// F13, XKB 191, stands for a key no token has; media pause, XKB 209, has no scan code).
 inline quint32 NativeScanCode(int xkb) {
 #ifdef Q_OS_WIN
     static const QHash<int, quint32> scanCodes = {
