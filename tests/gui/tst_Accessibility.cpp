@@ -23,10 +23,6 @@ const QStringList kSlotNames = {
     QStringLiteral("按键9"),   QStringLiteral("旋钮1按下"),
 };
 
-QAccessibleInterface *Interface(QWidget *control) {
-    return QAccessible::queryAccessibleInterface(control);
-}
-
 // The name a screen reader is given, through Qt's accessibility layer.
 QString SpokenName(QWidget *control) {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
@@ -153,9 +149,9 @@ private Q_SLOTS:
         // Not the caption "╳", which says nothing.
         QCOMPARE(SpokenName(clear), QStringLiteral("清除 ") + name);
         // A box that only the keys fill, and a button.
-        QCOMPARE(Interface(box)->role(), QAccessible::EditableText);
-        QVERIFY(Interface(box)->state().readOnly);
-        QCOMPARE(Interface(clear)->role(), QAccessible::Button);
+        QCOMPARE(QAccessible::queryAccessibleInterface(box)->role(), QAccessible::EditableText);
+        QVERIFY(QAccessible::queryAccessibleInterface(box)->state().readOnly);
+        QCOMPARE(QAccessible::queryAccessibleInterface(clear)->role(), QAccessible::Button);
     }
 
     void switchesAreNamed_data() {
@@ -174,11 +170,11 @@ private Q_SLOTS:
         QVERIFY(control);
         QCOMPARE(control->accessibleName(), name);
         QCOMPARE(SpokenName(control), name);
-        QCOMPARE(Interface(control)->role(), QAccessible::CheckBox);
-        QVERIFY(Interface(control)->state().checkable);
+        QCOMPARE(QAccessible::queryAccessibleInterface(control)->role(), QAccessible::CheckBox);
+        QVERIFY(QAccessible::queryAccessibleInterface(control)->state().checkable);
         // Clicked with no pad to tell, it springs back, and a reader is told it is off.
         qobject_cast<QAbstractButton *>(control)->click();
-        QVERIFY(!Interface(control)->state().checked);
+        QVERIFY(!QAccessible::queryAccessibleInterface(control)->state().checked);
     }
 
     // A reader on Linux speaks an editable box's text as its name and takes what the box is
@@ -221,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(Description(main->Check1), main->Label2->text());
 
         // The port box's text and parts, and its list opened and closed as a reader asks.
-        QAccessibleInterface *box = Interface(main->Combo1);
+        QAccessibleInterface *box = QAccessible::queryAccessibleInterface(main->Combo1);
         QCOMPARE(box->text(QAccessible::Value), QStringLiteral("Combo1"));
         QCOMPARE(box->childCount(), 2);
         QCOMPARE(box->child(1)->object(), main->Combo1->lineEdit());
@@ -268,7 +264,8 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QCOMPARE(main->SetKey.at(index)->accessibleName(), name);
         QCOMPARE(SpokenName(main->SetKey.at(index)), name);
-        QCOMPARE(Interface(main->SetKey.at(index))->role(), QAccessible::Button);
+        QCOMPARE(QAccessible::queryAccessibleInterface(main->SetKey.at(index))->role(),
+                 QAccessible::Button);
     }
 
     void everyKeyButtonHasItsOwnName() {

@@ -120,6 +120,9 @@ private Q_SLOTS:
             const QColor ink = cross.pixelColor(clear->rect().center() + out);
             QVERIFY2(vorlin::ContrastRatio(ink, white) >= floor, qPrintable(ink.name()));
         }
+        // A key has the face the style gives any button as tall, here 连接's.
+        QCOMPARE(main->SetKey.at(0)->grab().toImage().pixelColor(16, 3),
+                 main->Command1->grab().toImage().pixelColor(32, 3));
         QGroupBox *frame = main->Frame1;
         check("鼠标", frame, {0, 0, frame->width(), frame->fontMetrics().height()}, white);
         check("highlighted slot", slot, slot->rect().adjusted(3, 3, -3, -3),
