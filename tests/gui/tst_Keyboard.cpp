@@ -302,9 +302,9 @@ private Q_SLOTS:
         start->setFocus(Qt::OtherFocusReason);
         // The focus moves as the arrow goes down, and letting it go moves it no further.
         QTest::keyPress(start, Qt::Key(arrow));
-        QCOMPARE(QApplication::focusWidget()->property("Tag").toString(), to);
-        QTest::keyRelease(QApplication::focusWidget(), Qt::Key(arrow));
-        QCOMPARE(QApplication::focusWidget()->property("Tag").toString(), to);
+        QCOMPARE(main->focusWidget()->property("Tag").toString(), to);
+        QTest::keyRelease(main->focusWidget(), Qt::Key(arrow));
+        QCOMPARE(main->focusWidget()->property("Tag").toString(), to);
     }
 
     // Return and the keypad's Enter press a focused button or check box once, as Space does.
