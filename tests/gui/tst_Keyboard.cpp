@@ -329,9 +329,7 @@ private Q_SLOTS:
         button->setFocus(Qt::OtherFocusReason);
         const Qt::KeyboardModifiers keypad =
             key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
-        // Held, the control is down; let go, the window draws it again, up.
-        // No events are taken between the two: under Wine another test's window may take the
-        // activation, and with it the focus, meanwhile.
+        // Held: down. Let go: drawn up. No events between; under Wine a window may take the focus.
         QTest::keyPress(button, Qt::Key(key), keypad);
         QVERIFY(button->isDown());
         button->repaint(); // drawn down, now
